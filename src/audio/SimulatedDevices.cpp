@@ -1,0 +1,116 @@
+#include "audio/SimulatedDevices.h"
+
+#include <system_error>
+#include <utility>
+
+#include "audio/SimulatedWaveIn.h"
+#include "audio/SimulatedWaveOut.h"
+
+namespace {
+constexpr std::uint32_t kMaxRate = 384000;  // Hz
+
+DeviceResult NoThread() {
+  return DeviceResult::Error(SimError::kBadParam,
+                             "The simulated device could not start its clock.");
+}
+}  // namespace
+
+SimulatedDevices::SimulatedDevices(SimClockMode mode, std::string description)
+    : control_(std::make_shared<SimControl>()), mode_(mode), description_(std::move(description)) {}
+
+std::string SimulatedDevices::FormatProblem(const WAVEFORMATEX& f) {
+  if (f.wFormatTag != WAVE_FORMAT_PCM)
+    return "Unsupported sound format: format tag " + std::to_string(f.wFormatTag) +
+           " is not PCM (1).";
+  if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16)
+    return "Unsupported sound format: " + std::to_string(f.wBitsPerSample) +
+           " bits per sample (8 or 16 are supported).";
+  if (f.nChannels != 1 && f.nChannels != 2)
+    return "Unsupported sound format: " + std::to_string(f.nChannels) +
+           " channels (1 or 2 are supported).";
+  if (f.nSamplesPerSec < 1 || f.nSamplesPerSec > kMaxRate)
+    return "Unsupported sound format: " + std::to_string(f.nSamplesPerSec) +
+           " Hz (1 to 384000 Hz are supported).";
+  const unsigned align = f.nChannels * (f.wBitsPerSample / 8u);
+  if (f.nBlockAlign != align)
+    return "Inconsistent sound format: block align " + std::to_string(f.nBlockAlign) +
+           ", expected " + std::to_string(align) + ".";
+  const std::uint64_t perSecond = std::uint64_t{f.nSamplesPerSec} * align;
+  if (f.nAvgBytesPerSec != perSecond)
+    return "Inconsistent sound format: " + std::to_string(f.nAvgBytesPerSec) +
+           " bytes per second, expected " + std::to_string(perSecond) + ".";
+  return {};
+}
+
+DeviceResult SimulatedDevices::OpenOut(const WAVEFORMATEX& format, DeviceNoticeSink& sink,
+                                       std::unique_ptr<WaveOutDevice>& out) {
+  control_->NoteOpenRequest(SimCall::OpenOut, format);
+  if (DeviceResult r = control_->Enter(SimCall::OpenOut); !r.ok()) return r;
+  if (std::string problem = FormatProblem(format); !problem.empty())
+    return DeviceResult::Error(SimError::kBadFormat, std::move(problem));
+  try {
+    out = std::make_unique<SimulatedWaveOut>(control_, mode_, format, sink);
+  } catch (const std::system_error&) {
+    return NoThread();
+  }
+  return DeviceResult::Ok();
+}
+
+DeviceResult SimulatedDevices::OpenIn(const WAVEFORMATEX& format, DeviceNoticeSink& sink,
+                                      std::unique_ptr<WaveInDevice>& out) {
+  control_->NoteOpenRequest(SimCall::OpenIn, format);
+  if (DeviceResult r = control_->Enter(SimCall::OpenIn); !r.ok()) return r;
+  if (std::string problem = FormatProblem(format); !problem.empty())
+    return DeviceResult::Error(SimError::kBadFormat, std::move(problem));
+  try {
+    out = std::make_unique<SimulatedWaveIn>(control_, mode_, format, sink, control_->Signal());
+  } catch (const std::system_error&) {
+    return NoThread();
+  }
+  return DeviceResult::Ok();
+}
+
+void SimulatedDevices::Refuse(SimCall call, int code, std::string text, SimRefusal how) {
+  control_->Refuse(call, code, std::move(text), how);
+}
+
+void SimulatedDevices::ClearRefusal(SimCall call) { control_->ClearRefusal(call); }
+
+void SimulatedDevices::SetInputSignal(SimSignal signal) { control_->SetSignal(std::move(signal)); }
+
+void SimulatedDevices::Advance(std::chrono::microseconds dt) {
+  if (mode_ == SimClockMode::Virtual) control_->AdvanceAll(dt);
+}
+
+int SimulatedDevices::Calls(SimCall call) const { return control_->Calls(call); }
+
+std::optional<WAVEFORMATEX> SimulatedDevices::LastOutFormat() const {
+  return control_->LastFormat(SimCall::OpenOut);
+}
+
+std::optional<WAVEFORMATEX> SimulatedDevices::LastInFormat() const {
+  return control_->LastFormat(SimCall::OpenIn);
+}
+
+const std::uint8_t* SimulatedDevices::LastWriteData() const { return control_->LastWrite().first; }
+
+std::uint32_t SimulatedDevices::LastWriteBytes() const { return control_->LastWrite().second; }
+
+bool SimulatedDevices::OutOpen() const {
+  const SimulatedWaveOut* out = control_->NewestOut();
+  return out && !out->Closed();
+}
+
+bool SimulatedDevices::InOpen() const {
+  const SimulatedWaveIn* in = control_->NewestIn();
+  return in && !in->Closed();
+}
+
+std::uint64_t SimulatedDevices::OutPosition() const {
+  SimulatedWaveOut* out = control_->NewestOut();
+  return out ? out->Position() : 0;
+}
+
+SimulatedWaveOut* SimulatedDevices::LiveOut() const { return control_->NewestOut(); }
+
+SimulatedWaveIn* SimulatedDevices::LiveIn() const { return control_->NewestIn(); }
