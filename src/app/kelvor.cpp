@@ -1,1 +1,4 @@
-int main() { return 0; }
+// Kelvor: sound recorder, player and spectrum analyser.
+#include "KelvorApplication.h"
+
+int main(int argc, char** argv) { return RunKelvor(argc, argv); }

@@ -1,1 +1,64 @@
-int main() { return 0; }
+// Developer tool: shows Kelvor's main window, optionally with a WAVE file opened (and
+// playing for a while), and saves the window as a PNG.
+//   kelvor_snapshot OUT.png [FILE.wav [PLAY_MS]]
+// Boxes the window would show are printed on stderr instead of waiting for a click.
+
+#include <QTimer>
+#include <cstdio>
+
+#include "KelvorApplication.h"
+#include "Prompts.h"
+#include "audio/SimulatedDevices.h"
+#include "main.h"
+
+namespace {
+class PrintedPrompts : public Prompts {
+public:
+  QString file;
+  bool Message(QWidget*, const QString& text, const QString& caption, Buttons) override {
+    std::fprintf(stderr, "[%s] %s\n", caption.toUtf8().constData(), text.toUtf8().constData());
+    return true;
+  }
+  std::optional<QString> OpenFileName(QWidget*, const QString&) override {
+    if (file.isEmpty()) return std::nullopt;
+    return file;
+  }
+  std::optional<QString> SaveFileName(QWidget*, const QString&) override { return std::nullopt; }
+};
+
+void Settle(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s OUT.png [FILE.wav [PLAY_MS]]\n", argv[0]);
+    return 2;
+  }
+  KelvorApplication app(argc, argv);
+  PrintedPrompts prompts;
+  app.SetPrompts(&prompts);
+  SimulatedDevices devices(SimClockMode::Real);
+  TFormMain form(devices, prompts);
+  form.show();
+  Settle(300);
+  if (argc >= 3) {
+    prompts.file = QString::fromLocal8Bit(argv[2]);
+    form.OpenClick();
+    Settle(100);
+    if (argc >= 4) {
+      form.PlayButtonClick();
+      Settle(QString::fromLocal8Bit(argv[3]).toInt());
+    }
+  }
+  const QString out = QString::fromLocal8Bit(argv[1]);
+  if (!form.grab().save(out, "PNG")) {
+    std::fprintf(stderr, "could not write %s\n", argv[1]);
+    return 1;
+  }
+  std::printf("%s\n", argv[1]);
+  return 0;
+}

@@ -1,0 +1,52 @@
+#include "recbitsamp.h"
+
+#include <QFrame>
+#include <QPushButton>
+
+#include "RadioGroup.h"
+#include "main.h"
+
+Tbitsampling::Tbitsampling(QWidget* owner) : QDialog(owner) {
+  setObjectName("bitsampling");
+  setWindowTitle("Bit&Sampling");
+  if (owner) setFont(owner->font());
+  setFixedSize(210, 245);
+  Bevel1 = new QFrame(this);
+  Bevel1->setObjectName("Bevel1");
+  Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+  Bevel1->setGeometry(8, 8, 193, 201);
+  Bit = new RadioGroup(this, "Bit", "Bit", 24, 24, 65, 137, {"8 bit", "16bit"});
+  Sampling = new RadioGroup(this, "Sampling", "Sampling", 96, 24, 89, 177,
+                            {"8000 Hz", "11025Hz", "12000Hz", "16000Hz", "22050Hz", "24000Hz",
+                             "32000Hz", "44100Hz", "48000Hz"});
+  OKBtn = new QPushButton("OK", this);
+  OKBtn->setObjectName("OKBtn");
+  OKBtn->setGeometry(63, 212, 75, 25);
+  OKBtn->setDefault(true);
+  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+  Bit->OnClick = [this] { BitClick(); };
+  Sampling->OnClick = [this] { SamplingClick(); };
+  FormCreate();
+}
+
+void Tbitsampling::FormCreate() {
+  Bit->SetItemIndex(FormMain->RecBits == 8 ? 0 : 1);
+  int item = -1;
+  for (int i = 0; i < 9; ++i)
+    if (kRates[i] == FormMain->RecSampleRate) item = i;
+  if (item < 0) {
+    FormMain->RecSampleRate = 48000;
+    item = 8;
+  }
+  Sampling->SetItemIndex(item);
+}
+
+void Tbitsampling::BitClick() {
+  if (Bit->ItemIndex() == 0) FormMain->RecBits = 8;
+  if (Bit->ItemIndex() == 1) FormMain->RecBits = 16;
+}
+
+void Tbitsampling::SamplingClick() {
+  const int i = Sampling->ItemIndex();
+  if (i >= 0 && i < 9) FormMain->RecSampleRate = kRates[i];
+}

@@ -1,0 +1,42 @@
+#include "KelvorApplication.h"
+
+#include <QFont>
+#include <cstdio>
+#include <exception>
+
+#include "Prompts.h"
+#include "QtPrompts.h"
+#include "SystemAudioDevices.h"
+#include "main.h"
+
+KelvorApplication::KelvorApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("Kelvor"));
+  setApplicationDisplayName(QStringLiteral("Kelvor"));
+  QFont face(QStringLiteral("IPAPGothic"));
+  face.setPixelSize(12);
+  setFont(face);
+}
+
+bool KelvorApplication::notify(QObject* receiver, QEvent* event) {
+  QString what;
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& e) {
+    what = QString::fromUtf8(e.what());
+  } catch (...) {
+    what = QStringLiteral("Unknown error");
+  }
+  std::fprintf(stderr, "kelvor: %s\n", what.toUtf8().constData());
+  if (prompts_) prompts_->Message(activeWindow(), what, applicationDisplayName());
+  return false;
+}
+
+int RunKelvor(int argc, char** argv) {
+  KelvorApplication app(argc, argv);
+  QtPrompts prompts;
+  app.SetPrompts(&prompts);
+  std::unique_ptr<AudioDevices> devices = MakeSystemAudioDevices();
+  TFormMain form(*devices, prompts);
+  form.show();
+  return app.exec();
+}

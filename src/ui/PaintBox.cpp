@@ -1,0 +1,36 @@
+#include "PaintBox.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+PaintBox::PaintBox(QWidget* parent, const QString& name, int left, int top, int width,
+                   int height, const QColor& background)
+    : QWidget(parent), image_(width, height, QImage::Format_RGB32), canvas_(image_) {
+  setObjectName(name);
+  setGeometry(left, top, width, height);
+  setFixedSize(width, height);
+  image_.fill(background);
+  canvas_.Rebind();
+  canvas_.SetFont(font());
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  canvas_.OnDirty = [this] { update(); };
+}
+
+void PaintBox::paintEvent(QPaintEvent* event) {
+  QPainter p(this);
+  p.drawImage(event->rect(), image_, event->rect());
+  canvas_.MarkShown();
+}
+
+void PaintBox::showEvent(QShowEvent*) {
+  if (shown_) return;
+  shown_ = true;
+  canvas_.SetFont(font());
+  if (OnPaint) OnPaint();
+  update();
+}
+
+void PaintBox::mousePressEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (OnMouseDown) OnMouseDown(event->button(), pos.x(), pos.y());
+}

@@ -1,0 +1,46 @@
+#include "TrackBar.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left,
+                   int top, int width, int height, int min, int max, int position)
+    : QSlider(orientation, parent) {
+  setObjectName(name);
+  setGeometry(left, top, width, height);
+  setFixedSize(width, height);
+  setRange(min, max);
+  setValue(position);
+  if (orientation == Qt::Vertical) setInvertedAppearance(true);  // minimum at the top
+  connect(this, &QSlider::valueChanged, this, [this] {
+    if (OnChange) OnChange();
+  });
+}
+
+void TrackBar::SetSelection(int start, int end) {
+  selStart_ = start;
+  selEnd_ = end;
+  update();
+}
+
+void TrackBar::paintEvent(QPaintEvent* event) {
+  QSlider::paintEvent(event);
+  if (selEnd_ <= selStart_) return;
+  QStyleOptionSlider opt;
+  initStyleOption(&opt);
+  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+  const bool vertical = orientation() == Qt::Vertical;
+  const int span = vertical ? groove.height() : groove.width();
+  auto at = [&](int v) {
+    return QStyle::sliderPositionFromValue(minimum(), maximum(), v, span, invertedAppearance() != vertical);
+  };
+  QPainter p(this);
+  p.setPen(Qt::NoPen);
+  p.setBrush(palette().highlight());
+  const int a = at(selStart_), b = at(selEnd_);
+  if (vertical)
+    p.drawRect(groove.right() + 2, groove.top() + std::min(a, b), 3, std::abs(b - a));
+  else
+    p.drawRect(groove.left() + std::min(a, b), groove.bottom() + 2, std::abs(b - a), 3);
+}

@@ -1,0 +1,29 @@
+#pragma once
+// A slider with an optional selection band (SelStart..SelEnd) drawn beside the groove.
+// OnChange runs on every real change of position, from code as from the user, after the
+// position was clamped to the range. Vertical bars have their minimum at the top.
+// GUI thread only.
+
+#include <QSlider>
+#include <functional>
+
+class TrackBar : public QSlider {
+  Q_OBJECT
+public:
+  TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left, int top,
+           int width, int height, int min, int max, int position);
+
+  int Position() const { return value(); }
+  void SetPosition(int position) { setValue(position); }
+  void SetSelection(int start, int end);
+  int SelStart() const { return selStart_; }
+  int SelEnd() const { return selEnd_; }
+
+  std::function<void()> OnChange;
+
+protected:
+  void paintEvent(QPaintEvent* event) override;
+
+private:
+  int selStart_ = 0, selEnd_ = 0;
+};

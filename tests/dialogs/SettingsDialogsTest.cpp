@@ -1,0 +1,123 @@
+// The Bit&Sampling and SlowRecTime dialogs and the menu commands that open them.
+
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "FormHarness.h"
+#include "RadioGroup.h"
+#include "recbitsamp.h"
+#include "slowrec.h"
+
+namespace {
+// Runs `act` on the dialog the next command shows, then closes it with its OK button
+// (or the title bar's close when `viaClose`).
+template <class Dialog>
+void WhenShown(std::function<void(Dialog&)> act, bool viaClose = false, bool* shown = nullptr) {
+  QTimer::singleShot(0, [=] {
+    auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (shown) *shown = d != nullptr;
+    if (!d) return;
+    act(*d);
+    if (viaClose)
+      d->close();
+    else
+      d->OKBtn->click();
+  });
+}
+}  // namespace
+
+class SettingsDialogsTest : public QObject {
+  Q_OBJECT
+private slots:
+  void FormatData_startSettings_choose16bit44100() {
+    FormHarness h;
+    h->WaveFormat = {1, 1, 8000, 8000, 1, 8, 0};
+    h->DataSize = 16000;
+    int bitItem = -1, rateItem = -1;
+    QString caption;
+    QSize size;
+    WhenShown<Tbitsampling>([&](Tbitsampling& d) {
+      caption = d.windowTitle();
+      size = d.size();
+      bitItem = d.Bit->ItemIndex();
+      rateItem = d.Sampling->ItemIndex();
+      QTest::mouseClick(d.Bit->Button(1), Qt::LeftButton);
+      QTest::mouseClick(d.Sampling->Button(7), Qt::LeftButton);
+    });
+    h->FormatDataClick();
+    QCOMPARE(caption, QString("Bit&Sampling"));
+    QCOMPARE(size, QSize(210, 245));
+    QCOMPARE(bitItem, 0);
+    QCOMPARE(rateItem, 0);
+    QCOMPARE(h->RecBits, 16u);
+    QCOMPARE(h->RecSampleRate, 44100u);
+    QCOMPARE(h->FftSpan, 22050.0);
+    QCOMPARE(h->DataSize, 16000);
+    QCOMPARE(h->WaveFormat.wBitsPerSample, 8);
+    // The next sound made is 16-bit mono at 44100 Hz.
+    WAVEFORMATEX next;
+    h->MakeWaveFormat(next);
+    QCOMPARE(next.nAvgBytesPerSec, 88200u);
+    QCOMPARE(next.nBlockAlign, 2);
+  }
+
+  void FormatData_rateNotInList_becomes48000() {
+    FormHarness h;
+    h->RecSampleRate = 11000;
+    int rateItem = -1;
+    WhenShown<Tbitsampling>([&](Tbitsampling& d) { rateItem = d.Sampling->ItemIndex(); },
+                            /*viaClose=*/true);
+    h->FormatDataClick();
+    QCOMPARE(rateItem, 8);
+    QCOMPARE(h->RecSampleRate, 48000u);
+    QCOMPARE(h->FftSpan, 24000.0);
+  }
+
+  void SlowRecTime_remembersChoice_alsoWhenClosedByTitleBar() {
+    FormHarness h;
+    int item = -1;
+    WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) {
+      item = d.SlowRecTime->ItemIndex();
+      QTest::mouseClick(d.SlowRecTime->Button(2), Qt::LeftButton);
+    }, /*viaClose=*/true);
+    h->SlowRecTimeClick();
+    QCOMPARE(item, 0);
+    QCOMPARE(h->SlowRecSeconds, 0.6);
+    WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); });
+    h->SlowRecTimeClick();
+    QCOMPARE(item, 2);
+    for (double s : {0.2, 0.4, 0.8, 1.0}) {
+      h->SlowRecSeconds = s;
+      WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); });
+      h->SlowRecTimeClick();
+      QCOMPARE(item, int(s * 5 - 1 + 0.5));
+      QCOMPARE(h->SlowRecSeconds, s);
+    }
+  }
+
+  void Commands_refusedWhilePlayingRecordingOrMixing() {
+    FormHarness h;
+    for (int state = 0; state < 3; ++state) {
+      h->Playing = state == 0;
+      h->Recording = state == 1;
+      h->MixerOpen = state == 2;
+      bool shown = false;
+      WhenShown<Tbitsampling>([](Tbitsampling&) {}, false, &shown);
+      h->FormatDataClick();
+      QCoreApplication::processEvents();
+      QVERIFY(!shown);
+      WhenShown<TOKBottomDlg>([](TOKBottomDlg&) {}, false, &shown);
+      h->SlowRecTimeClick();
+      QCoreApplication::processEvents();
+      QVERIFY(!shown);
+    }
+    h->Playing = h->Recording = h->MixerOpen = false;
+    QCOMPARE(h->FftSpan, 4000.0);
+    QVERIFY(h.prompts.Boxes().empty());
+  }
+};
+
+QTEST_MAIN(SettingsDialogsTest)
+#include "SettingsDialogsTest.moc"

@@ -1,0 +1,36 @@
+#include "ScriptedPrompts.h"
+
+bool ScriptedPrompts::Message(QWidget*, const QString& text, const QString& caption,
+                              Buttons buttons) {
+  boxes_.push_back({text, caption, buttons});
+  if (WhileOpen) WhileOpen(boxes_.back());
+  if (answers_.empty()) return true;
+  const bool ok = answers_.front();
+  answers_.pop_front();
+  return ok;
+}
+
+std::optional<QString> ScriptedPrompts::OpenFileName(QWidget*, const QString& filter) {
+  ++dialogs_;
+  lastFilter_ = filter;
+  if (files_.empty()) return std::nullopt;
+  auto path = files_.front();
+  files_.pop_front();
+  return path;
+}
+
+std::optional<QString> ScriptedPrompts::SaveFileName(QWidget* parent, const QString& filter) {
+  return OpenFileName(parent, filter);
+}
+
+QStringList ScriptedPrompts::Texts() const {
+  QStringList out;
+  for (const auto& b : boxes_) out << b.text;
+  return out;
+}
+
+QStringList ScriptedPrompts::Captions() const {
+  QStringList out;
+  for (const auto& b : boxes_) out << b.caption;
+  return out;
+}

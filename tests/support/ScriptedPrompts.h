@@ -1,0 +1,46 @@
+#pragma once
+// Prompts for tests: records every box (text, caption, buttons) in order and answers
+// from a script. Unscripted boxes answer OK; unscripted file dialogs are cancelled.
+// An optional hook runs while a box is "open", as a modal loop would let events run.
+
+#include <QStringList>
+#include <deque>
+#include <functional>
+#include <vector>
+
+#include "Prompts.h"
+
+class ScriptedPrompts : public Prompts {
+public:
+  struct Box {
+    QString text;
+    QString caption;
+    Buttons buttons;
+  };
+
+  bool Message(QWidget* parent, const QString& text, const QString& caption,
+               Buttons buttons) override;
+  std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override;
+  std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override;
+
+  // Answers for the next boxes, oldest first: true = OK, false = Cancel.
+  void AnswerNext(bool ok) { answers_.push_back(ok); }
+  // Answers for the next file dialogs: a path, or std::nullopt for Cancel.
+  void ChooseNext(std::optional<QString> path) { files_.push_back(std::move(path)); }
+
+  const std::vector<Box>& Boxes() const { return boxes_; }
+  QStringList Texts() const;     // the boxes' texts, in order
+  QStringList Captions() const;  // their captions
+  void Clear() { boxes_.clear(); dialogs_ = 0; }
+  int DialogsShown() const { return dialogs_; }
+  QString LastFilter() const { return lastFilter_; }
+
+  std::function<void(const Box&)> WhileOpen;
+
+private:
+  std::vector<Box> boxes_;
+  std::deque<bool> answers_;
+  std::deque<std::optional<QString>> files_;
+  int dialogs_ = 0;
+  QString lastFilter_;
+};
