@@ -1,8 +1,7 @@
 #include "SystemAudioDevices.h"
 
-#include "audio/SimulatedDevices.h"
+#include "DefaultAudioDevices.h"
 
-// Until the sound card backend is wired in, every machine gets the simulated device.
 std::unique_ptr<AudioDevices> MakeSystemAudioDevices() {
-  return std::make_unique<SimulatedDevices>(SimClockMode::Real);
+  return std::make_unique<DefaultAudioDevices>();
 }

@@ -1,0 +1,232 @@
+#include "PortAudioOutDevice.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "PortAudioSession.h"
+
+// The callback shares these with the GUI thread; they must not hide a lock.
+static_assert(std::atomic<double>::is_always_lock_free);
+static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
+
+namespace {
+DeviceResult Closed() {
+  return DeviceResult::Error(PortAudioDeviceCode::kClosed,
+                             "The sound device has already been closed.");
+}
+DeviceResult StillQueued() {
+  return DeviceResult::Error(PortAudioDeviceCode::kStillQueued,
+                             "The device still holds a block; reset it first.");
+}
+}  // namespace
+
+DeviceResult PortAudioOutDevice::Open(std::shared_ptr<PortAudioSession> session, int device,
+                                      const WAVEFORMATEX& wave, DeviceNoticeSink& sink,
+                                      std::unique_ptr<WaveOutDevice>& out) {
+  PortAudioFormat format;
+  if (DeviceResult r = PortAudioFormat::From(wave, format); !r.ok()) return r;
+  if (!session || !session->ok()) return PortAudioError(paNotInitialized);
+  std::unique_ptr<PortAudioOutDevice> dev(new PortAudioOutDevice(std::move(session), format, sink));
+  PaError error = dev->OpenStream(device);
+  if (error == paSampleFormatNotSupported && format.sampleFormat == paUInt8) {
+    dev->format_ = format.Signed8();
+    error = dev->OpenStream(device);
+  }
+  if (error != paNoError) return PortAudioError(error);
+  out = std::move(dev);
+  return DeviceResult::Ok();
+}
+
+PortAudioOutDevice::PortAudioOutDevice(std::shared_ptr<PortAudioSession> session,
+                                       const PortAudioFormat& format, DeviceNoticeSink& sink)
+    : session_(std::move(session)), format_(format), sink_(sink) {}
+
+PortAudioOutDevice::~PortAudioOutDevice() {
+  if (!stream_) return;
+  StopStream();
+  Pa_CloseStream(stream_);
+}
+
+PaError PortAudioOutDevice::OpenStream(int device) {
+  const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+  if (!info) return paInvalidDevice;
+  PaStreamParameters params{};
+  params.device = device;
+  params.channelCount = format_.channels;
+  params.sampleFormat = format_.sampleFormat;
+  // The high latency: underruns are worse than a later start, and the position does not
+  // depend on it (it follows the DAC times).
+  params.suggestedLatency = info->defaultHighOutputLatency;
+  const PaError error =
+      Pa_OpenStream(&stream_, nullptr, &params, format_.rate, paFramesPerBufferUnspecified,
+                    paClipOff | paDitherOff, &PortAudioOutDevice::Callback, this);
+  if (error != paNoError) {
+    stream_ = nullptr;
+    return error;
+  }
+  if (const PaStreamInfo* stream = Pa_GetStreamInfo(stream_)) latency_ = stream->outputLatency;
+  return paNoError;
+}
+
+int PortAudioOutDevice::Callback(const void*, void* output, unsigned long frames,
+                                 const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags,
+                                 void* self) {
+  const double now = time ? time->currentTime : 0.0;
+  const double dac = time ? time->outputBufferDacTime : 0.0;
+  return static_cast<PortAudioOutDevice*>(self)->Fill(static_cast<std::uint8_t*>(output),
+                                                      static_cast<std::uint32_t>(frames), now,
+                                                      dac);
+}
+
+// Audio thread. Copies, stamps and, once the last frame has played, finishes.
+int PortAudioOutDevice::Fill(std::uint8_t* out, std::uint32_t frames, double now,
+                             double dac) noexcept {
+  const std::uint32_t align = format_.blockAlign;
+  const std::uint32_t start = handed_.load(std::memory_order_relaxed);
+  const std::uint32_t take = std::min(frames, frames_ - start);
+  if (take > 0) {
+    format_.ToStream(data_ + std::size_t{start} * align, out, take);
+    if (dac <= 0.0) dac = now + latency_;  // a host without DAC times
+    origin_.store(dac - start / format_.rate, std::memory_order_relaxed);
+    handed_.store(start + take, std::memory_order_release);
+    if (start + take == frames_) endTime_ = dac + take / format_.rate;
+  }
+  if (take < frames) {
+    std::memset(out + std::size_t{take} * align, format_.SilenceByte(),
+                std::size_t{frames - take} * align);
+    tailFrames_ += frames - take;
+  }
+  if (start + take == frames_ && !finished_.load(std::memory_order_relaxed)) {
+    // Without a stream clock, wait until the host's latency has passed in silence.
+    const bool heard = now > 0.0 ? now >= endTime_ : tailFrames_ >= latency_ * format_.rate;
+    if (heard) Finish();
+  }
+  return paContinue;
+}
+
+void PortAudioOutDevice::Finish() noexcept {
+  if (finished_.load(std::memory_order_relaxed)) return;
+  hdr_->dwFlags = (hdr_->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+  finished_.store(true, std::memory_order_release);
+  sink_.PostOutputDone();
+}
+
+bool PortAudioOutDevice::Outstanding() const {
+  return hdr_ && !finished_.load(std::memory_order_acquire);
+}
+
+std::uint32_t PortAudioOutDevice::HeardFrames() {
+  if (hdr_ && finished_.load(std::memory_order_acquire)) return heardFrames_ = frames_;
+  if (state_ != State::Playing) return heardFrames_;
+  const std::uint32_t handed = handed_.load(std::memory_order_acquire);
+  if (handed == 0) return heardFrames_;
+  const double origin = origin_.load(std::memory_order_relaxed);
+  const double now = Pa_GetStreamTime(stream_);
+  const double heard = now > 0.0 ? (now - origin) * format_.rate
+                                 : handed - latency_ * format_.rate;  // no stream clock
+  std::uint32_t whole = 0;
+  if (heard >= handed)
+    whole = handed;
+  else if (heard > 0.0)
+    whole = static_cast<std::uint32_t>(heard);  // truncates: whole frames only
+  heardFrames_ = std::max(heardFrames_, whole);
+  return heardFrames_;
+}
+
+void PortAudioOutDevice::StopStream() {
+  if (stream_ && Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
+}
+
+void PortAudioOutDevice::ForgetBlock() {
+  hdr_ = nullptr;
+  data_ = nullptr;
+  frames_ = 0;
+  handed_.store(0, std::memory_order_relaxed);
+  origin_.store(0.0, std::memory_order_relaxed);
+  finished_.store(false, std::memory_order_relaxed);
+  endTime_ = 0;
+  tailFrames_ = 0;
+  heardFrames_ = 0;
+}
+
+DeviceResult PortAudioOutDevice::Prepare(WAVEHDR& hdr) {
+  if (closed_) return Closed();
+  if (!hdr.lpData && hdr.dwBufferLength > 0)
+    return DeviceResult::Error(PortAudioDeviceCode::kBadParam, "The block has no data.");
+  if (&hdr == hdr_ && Outstanding()) return StillQueued();
+  hdr.dwFlags |= WHDR_PREPARED;
+  return DeviceResult::Ok();
+}
+
+DeviceResult PortAudioOutDevice::Unprepare(WAVEHDR& hdr) {
+  if (closed_) return Closed();
+  if (&hdr == hdr_ && Outstanding()) return StillQueued();
+  hdr.dwFlags &= ~WHDR_PREPARED;
+  return DeviceResult::Ok();
+}
+
+DeviceResult PortAudioOutDevice::Write(WAVEHDR& hdr) {
+  if (closed_) return Closed();
+  if (!(hdr.dwFlags & WHDR_PREPARED))
+    return DeviceResult::Error(PortAudioDeviceCode::kUnprepared, "The block was not prepared.");
+  if (Outstanding()) return StillQueued();
+  StopStream();  // the silent tail after an earlier block
+  if (hdr_) baseBytes_ += std::uint64_t{frames_} * format_.blockAlign;
+  ForgetBlock();
+  hdr_ = &hdr;
+  data_ = hdr.lpData;
+  frames_ = hdr.dwBufferLength / format_.blockAlign;
+  hdr.dwFlags = (hdr.dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+  if (frames_ == 0) {
+    Finish();
+    return DeviceResult::Ok();
+  }
+  if (state_ == State::Paused) return DeviceResult::Ok();  // held until Reset returns it
+  // Starting the stream creates the audio thread, which then sees the block set above.
+  if (const PaError error = Pa_StartStream(stream_); error != paNoError) {
+    hdr.dwFlags &= ~WHDR_INQUEUE;
+    ForgetBlock();
+    return PortAudioError(error);
+  }
+  state_ = State::Playing;
+  return DeviceResult::Ok();
+}
+
+DeviceResult PortAudioOutDevice::GetPosition(MMTIME& time) {
+  if (closed_) return Closed();
+  const std::uint64_t bytes = baseBytes_ + std::uint64_t{HeardFrames()} * format_.blockAlign;
+  time.cb = static_cast<std::uint32_t>(bytes);  // wraps at 4 GiB, as the record does
+  return DeviceResult::Ok();
+}
+
+DeviceResult PortAudioOutDevice::Pause() {
+  if (closed_) return Closed();
+  if (state_ == State::Playing) {
+    HeardFrames();  // holds what has been heard so far
+    StopStream();
+  }
+  state_ = State::Paused;
+  return DeviceResult::Ok();
+}
+
+DeviceResult PortAudioOutDevice::Reset() {
+  if (closed_) return Closed();
+  StopStream();  // from here on the callback no longer runs: the block is ours
+  if (hdr_) Finish();
+  ForgetBlock();
+  baseBytes_ = 0;
+  state_ = State::Idle;
+  return DeviceResult::Ok();
+}
+
+DeviceResult PortAudioOutDevice::Close() {
+  if (closed_) return Closed();
+  if (Outstanding()) return StillQueued();
+  StopStream();
+  Pa_CloseStream(stream_);
+  stream_ = nullptr;
+  ForgetBlock();
+  closed_ = true;
+  return DeviceResult::Ok();
+}
