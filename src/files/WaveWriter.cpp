@@ -1,0 +1,43 @@
+#include "files/WaveWriter.h"
+
+#include "files/FileByteSink.h"
+#include "files/RiffWriter.h"
+#include "files/WaveFormatCodec.h"
+
+namespace WaveWriter {
+WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint8_t* data,
+                     std::uint32_t size) {
+  RiffWriter writer(sink);
+  RiffChunk riff{.formType = FourCC("WAVE")};
+  if (!writer.CreateRiff(riff)) return WaveSaveStatus::NoWave;
+
+  RiffChunk fmt{.id = FourCC("fmt "), .size = kWaveFormatExBytes};
+  if (!writer.CreateChunk(fmt)) return WaveSaveStatus::NoFmt;
+  const WaveFormatCodec::Bytes record = WaveFormatCodec::Encode(format);
+  if (writer.Write(record.data(), record.size()) != record.size())
+    return WaveSaveStatus::NoFmtSize;
+  if (!writer.Ascend(fmt)) return WaveSaveStatus::NoAsend;
+
+  RiffChunk chunk{.id = FourCC("data"), .size = size};
+  if (!writer.CreateChunk(chunk)) return WaveSaveStatus::NoData;
+  if (size > 0 && (!data || writer.Write(data, size) != size)) return WaveSaveStatus::NoWrite;
+  if (!writer.Ascend(chunk)) return WaveSaveStatus::NoAssend1;
+  if (!writer.Ascend(riff)) return WaveSaveStatus::NoAssend2;
+  return WaveSaveStatus::Ok;
+}
+
+WaveSaveStatus SaveFile(const std::string& path, const WAVEFORMATEX& format,
+                        const std::uint8_t* data, std::int32_t size) {
+  const auto sink = FileByteSink::Create(path);
+  if (!sink) return WaveSaveStatus::NoFile;
+  if (size < 0) return WaveSaveStatus::NoData;  // the sink removes its temporary file
+  const WaveSaveStatus status = Write(*sink, format, data, static_cast<std::uint32_t>(size));
+  if (status != WaveSaveStatus::Ok) return status;
+  switch (sink->Commit()) {
+    case FileByteSink::CommitResult::Done: return WaveSaveStatus::Ok;
+    case FileByteSink::CommitResult::SyncFailed: return WaveSaveStatus::NoWrite;
+    case FileByteSink::CommitResult::RenameFailed: return WaveSaveStatus::NoFile;
+  }
+  return WaveSaveStatus::NoFile;
+}
+}  // namespace WaveWriter

@@ -1,0 +1,28 @@
+#pragma once
+// Writes a sound as a RIFF WAVE file for File > Save: the RIFF chunk of form WAVE, an
+// 18-byte "fmt " chunk that is the format record (cbSize included) and a "data" chunk
+// with the sample bytes and a pad byte when their count is odd; nothing else. For S data
+// bytes the file is 46 + S (+1 when S is odd) bytes long and its RIFF size 38 + S (+1).
+// Never changes the sound. GUI thread only (FileByteSink's test hook).
+
+#include <cstdint>
+#include <string>
+
+#include "audio/wavetypes.h"
+#include "files/ByteSink.h"
+#include "files/WaveSaveStatus.h"
+
+namespace WaveWriter {
+// Writes the whole file into `sink` from its current position; stops at the first step
+// that fails and returns its status. `data` may be nullptr only when `size` is 0.
+WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint8_t* data,
+                     std::uint32_t size);
+
+// Saves to `path` (UTF-8, any length; the caller adds any extension it wants). The file
+// is written beside the target under a temporary name, flushed to disk and renamed over
+// the target, so a failed save leaves no partial file and an existing file of that name
+// as it was. NoFile when the file cannot be created or put in place; NoWrite also when
+// the bytes cannot be flushed to disk; NoData for a negative size.
+WaveSaveStatus SaveFile(const std::string& path, const WAVEFORMATEX& format,
+                        const std::uint8_t* data, std::int32_t size);
+}  // namespace WaveWriter
