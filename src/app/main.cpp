@@ -18,6 +18,7 @@
 #include "RadioGroup.h"
 #include "ScrollBar.h"
 #include "about.h"
+#include "analysis/mygraph.h"
 #include "analysis/nearest.h"
 #include "audio/Heap.h"
 #include "audio/NoticeQueue.h"
@@ -225,10 +226,8 @@ void TFormMain::NewClick() {
   if (OutDeviceOpen) CloseWaveOut();
   if (InDeviceOpen) CloseWaveIn();
   if (WaveHdr) FreeSound();
-  PaintBoxGra->Canvas().SetBrushColor(Colors::Black);
-  PaintBoxGra->Canvas().FillRect(0, 0, PaintBoxGra->Width(), PaintBoxGra->Height());
-  PaintBoxFft->Canvas().SetBrushColor(Colors::Black);
-  PaintBoxFft->Canvas().FillRect(0, 0, PaintBoxFft->Width(), PaintBoxFft->Height());
+  ClearBox(PaintBoxGra->Canvas());
+  ClearBox(PaintBoxFft->Canvas());
 }
 
 void TFormMain::ShutDown() {

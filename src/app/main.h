@@ -208,6 +208,11 @@ public:
   void PaintBoxfftfilterMouseDown(int x, int y);
   bool FindPeaks();
   void ShowBaseFreq(bool found);  // Label2: BaseFreq in decimal, or empty
+  int WaveZoom() const;           // ScrollBarWaveTimes.Max - Position + 1
+  // The spectrum of n frames at byte `offset` of `data` (a block of DataSize bytes) into
+  // `box`, with the level line after channel 1.
+  void DrawSpectrumOf(PaintBox* box, std::uint32_t n, const std::uint8_t* data,
+                      std::uint32_t bits, std::uint32_t channels, std::uint32_t offset);
 
   // ---- Playback and transport (main_transport.cpp) ----
   bool OpenWaveOut();
