@@ -133,6 +133,7 @@ void TFormMain::ClearSoundRefs() {
 bool TFormMain::HasSound() const { return WaveData != nullptr && WaveHdr != nullptr; }
 
 void TFormMain::FreeSound() {
+  if (WaveData || WaveHdr) ++soundEpoch_;
   Heap::Free(WaveHdr);
   WaveHdr = nullptr;
   Heap::Free(WaveData);

@@ -229,6 +229,9 @@ public:
   double BytesToSeconds(std::int32_t offset) const;
   static bool HasRoom(std::uint32_t size, std::uint32_t start, std::uint32_t block,
                       std::uint32_t frame);
+  // A painting job for FftSize frames at `offset` of `data` (a block of `size` bytes),
+  // with the view settings of this moment; it paints after the caller has returned.
+  void StartPaintJob(const std::uint8_t* data, std::uint32_t size, std::uint32_t offset);
   // "0.000s" with the locale's decimal separator.
   static QString FormatSeconds(double seconds);
 
@@ -262,6 +265,9 @@ private:
   std::unique_ptr<NoticeQueue> notices_;
   NoticePump* pump_ = nullptr;
   bool shutDown_ = false;
+  // Changes whenever a block a painting job may draw from is freed or moved; a job made
+  // under another epoch is dropped instead of painted.
+  std::uint64_t soundEpoch_ = 0;
 };
 
 // The single main window, set while it exists.

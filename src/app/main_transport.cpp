@@ -1,7 +1,15 @@
 // Playback through the output device, the 200 ms timer that makes the views follow it,
 // the play cursor, and the giving up of a held sound.
 
+#include <QLabel>
 #include <QLocale>
+#include <QPushButton>
+#include <algorithm>
+
+#include "PaintBox.h"
+#include "ScrollBar.h"
+#include "analysis/mygraphthread.h"
+#include "analysis/nearest.h"
 
 #include "Prompts.h"
 #include "audio/Heap.h"
@@ -45,6 +53,8 @@ bool TFormMain::ConfirmNewData() {
 }
 
 double TFormMain::BytesToSeconds(std::int32_t offset) const {
+  // A file may claim 0 bytes per second; its time then reads 0.
+  if (WaveFormat.nAvgBytesPerSec == 0) return 0;
   return double(offset) / WaveFormat.nAvgBytesPerSec;
 }
 
@@ -57,11 +67,143 @@ QString TFormMain::FormatSeconds(double seconds) {
   return QLocale().toString(seconds, 'f', 3) + QLatin1Char('s');
 }
 
-bool TFormMain::PrepareOut(std::uint8_t*, std::int32_t, std::int32_t) { return false; }
-bool TFormMain::StartOut(std::uint8_t*, std::int32_t, std::int32_t) { return false; }
-bool TFormMain::StopPlaying() { return true; }
-void TFormMain::MMWomDone() {}
-void TFormMain::PlayButtonClick() {}
-void TFormMain::PlayOrStop() {}
-void TFormMain::Timer1Timer() {}
-void TFormMain::PlayScrollBarScroll(int&) {}
+bool TFormMain::PrepareOut(std::uint8_t* data, std::int32_t pos, std::int32_t size) {
+  WaveHdr->dwFlags = 0;
+  WaveHdr->dwLoops = 0;
+  WaveHdr->lpData = data + pos;
+  WaveHdr->dwBufferLength = std::uint32_t(size - pos);
+  const DeviceResult r = HWaveOut->Prepare(*WaveHdr);
+  if (r.ok()) return true;
+  CloseWaveOut();
+  ShowMessage(DeviceErrorText(r), "wave");
+  return false;
+}
+
+bool TFormMain::StartOut(std::uint8_t* data, std::int32_t pos, std::int32_t size) {
+  if (!PrepareOut(data, pos, size)) return false;
+  Timer1->start();
+  const DeviceResult r = HWaveOut->Write(*WaveHdr);
+  if (r.ok()) {
+    Playing = true;
+    return true;
+  }
+  CloseWaveOut();
+  ShowMessage(DeviceErrorText(r), "wave");
+  Timer1->stop();
+  return false;
+}
+
+bool TFormMain::StopPlaying() {
+  Timer1->stop();
+  Playing = false;
+  PlayButton->setText("PLAY");
+  if (HWaveOut) {
+    HWaveOut->Pause();
+    HWaveOut->Reset();
+    if (WaveHdr) HWaveOut->Unprepare(*WaveHdr);
+    HWaveOut->Close();
+    HWaveOut.reset();
+  }
+  // A fresh device, so that the next playback counts its position from 0.
+  OpenWaveOut();
+  return true;
+}
+
+void TFormMain::MMWomDone() {
+  // A notice that finds neither a playback nor a device belongs to a block that was given
+  // up with its device (New during playback, a reopen that failed): nothing to do.
+  if (!Playing && !HWaveOut) return;
+  Timer1->stop();
+  if (!HWaveOut || !HWaveOut->GetPosition(PlayTime).ok()) ShowMessage("error", "time");
+  PlayPos += std::int32_t(PlayTime.cb);
+  PlayScrollBar->SetPosition(PlayPos);
+  if (PlayPos != DataSize && !Playing) return;  // a block returned by a stop
+  PlayPos = 0;
+  StopPlaying();
+  PlayButton->setText("PLAY");
+  Playing = false;
+  DrawWaveGrid(WaveGridStep, WaveGridStep * WaveGridMajor);
+  DrawFftGrid(FftGridStep, FftGridStep * FftGridMajor);
+  PlayScrollBar->SetPosition(DataSize - WaveFormat.nBlockAlign * std::int32_t(FftSize));
+}
+
+void TFormMain::PlayButtonClick() { PlayOrStop(); }
+
+void TFormMain::PlayOrStop() {
+  if (!OutDeviceOpen || Recording) return;
+  if (Playing) {
+    StopPlaying();
+    PlayPos = PlayScrollBar->Position();
+    RedrawViews();
+    return;
+  }
+  if (!WaveData || PlayPos >= DataSize) return;  // an empty sound has nothing to play
+  PlayButton->setText("STOP");
+  if (!StartOut(WaveData, PlayPos, DataSize)) PlayButton->setText("PLAY");
+}
+
+void TFormMain::Timer1Timer() {
+  if (!HWaveOut || !HWaveOut->GetPosition(PlayTime).ok()) {
+    ShowMessage("error", "time");
+    Timer1->stop();
+    return;
+  }
+  // The sounding byte, aligned to the sample width of the settings.
+  const std::uint32_t step = std::max<std::uint32_t>(RecBits / 8, 1);
+  const std::uint32_t cur = ((std::uint32_t(PlayPos) + PlayTime.cb) / step) * step;
+  Label1->setText(FormatSeconds(BytesToSeconds(std::int32_t(cur))));
+  // The whole number of view windows closest to one timer period of samples.
+  const double period = double(Timer1->interval()) * RecSampleRate / 1000;
+  const std::uint32_t frames = std::uint32_t(Nearest(period / FftSize));
+  std::int32_t ahead = std::int32_t(cur + FftSize * frames);
+  if (WaveFormat.nBlockAlign) ahead += ahead % WaveFormat.nBlockAlign;
+  if (std::int64_t(ahead) <= std::int64_t(std::uint32_t(DataSize)) &&
+      HasRoom(std::uint32_t(DataSize), std::uint32_t(ahead), WaveFormat.nBlockAlign, FftSize)) {
+    StartPaintJob(WaveData, std::uint32_t(DataSize), std::uint32_t(ahead));
+    ShowBaseFreq(FindPeaks());
+    PlayScrollBar->SetPosition(std::int32_t(cur));
+  }
+  if (cur == std::uint32_t(DataSize)) {
+    Timer1->stop();
+    Playing = false;
+    const std::int64_t last = std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * FftSize;
+    // A sound shorter than one window has no last frame to show.
+    if (last >= 0) {
+      RedrawViewsAt(FftSize, WaveData, PaintBoxGra, PaintBoxFft, WaveFormat.wBitsPerSample,
+                    WaveFormat.nChannels, std::uint32_t(last));
+      PlayScrollBar->SetPosition(std::int32_t(last));
+    }
+  }
+}
+
+void TFormMain::StartPaintJob(const std::uint8_t* data, std::uint32_t size, std::uint32_t offset) {
+  auto job = std::make_shared<MyPaintGraph>(
+      int(WaveStep), int(FftSize), data, size, offset,
+      MyPaintGraph::Arrays{FftInput, FftMagnitude, FftSpectrum, FftWork}, FftSpan,
+      WaveFormat.nChannels, WaveFormat.wBitsPerSample, RecSampleRate, PaintBoxGra->Canvas(),
+      PaintBoxFft->Canvas(), WaveTimes, FftTimes);
+  // Runs after this handler has returned; dropped with the window, or when the block it
+  // draws from was given up meanwhile.
+  QMetaObject::invokeMethod(
+      this,
+      [this, job, epoch = soundEpoch_] {
+        if (epoch != soundEpoch_) return;
+        if (!job->Paint()) ShowMessage("error", QString());
+      },
+      Qt::QueuedConnection);
+}
+
+void TFormMain::PlayScrollBarScroll(int& position) {
+  if (Playing || Recording) return;
+  if (!OutDeviceOpen) {
+    position = 0;
+    return;
+  }
+  const int block = std::max<int>(WaveFormat.nBlockAlign, 1);
+  const int pos = position - position % block;
+  position = pos;
+  PlayPos = pos;
+  PlayScrollBar->SetPosition(pos);
+  Label1->setText(FormatSeconds(BytesToSeconds(pos)));
+  RedrawViews();
+}
