@@ -49,15 +49,25 @@ void PixelCanvas::LineTo(int x, int y) {
     first = std::max<std::int64_t>(0, major0 - (limit - 1));
     last = std::min<std::int64_t>(n, major0 + 1);
   }
+  if (first >= last) return;
+  // Minor offset of point i: floor((2 i aMinor + n) / 2n), carried from point to point
+  // (2 aMinor <= 2n, so it grows by at most one per point).
+  const std::int64_t twoN = 2 * n, stepNum = 2 * aMinor;
+  const __int128 num0 = __int128(2) * first * aMinor + n;
+  std::int64_t off = std::int64_t(num0 / twoN), rem = std::int64_t(num0 % twoN);
   for (std::int64_t i = first; i < last; ++i) {
-    if (style_ == PenStyle::Dotted && (i & 1)) continue;
-    const __int128 num = __int128(2) * i * aMinor + n;
-    const std::int64_t off = std::int64_t(num / (__int128(2) * n));
-    const std::int64_t major = major0 + majorStep * i, minor = minor0 + minorStep * off;
-    if (xMajor)
-      Plot64(major, minor);
-    else
-      Plot64(minor, major);
+    if (style_ == PenStyle::Solid || !(i & 1)) {
+      const std::int64_t major = major0 + majorStep * i, minor = minor0 + minorStep * off;
+      if (xMajor)
+        Plot64(major, minor);
+      else
+        Plot64(minor, major);
+    }
+    rem += stepNum;
+    if (rem >= twoN) {
+      rem -= twoN;
+      ++off;
+    }
   }
 }
 
@@ -65,7 +75,8 @@ void PixelCanvas::FillRect(int left, int top, int right, int bottom) {
   const int l = std::max(left, 0), t = std::max(top, 0);
   const int r = std::min(right, width_), b = std::min(bottom, height_);
   const std::uint32_t c = Pack(brush_);
-  for (int y = t; y < b; ++y) std::fill(pixels_ + y * stride_ + l, pixels_ + y * stride_ + std::max(r, l), c);
+  for (int y = t; y < b; ++y)
+    std::fill(pixels_ + y * stride_ + l, pixels_ + y * stride_ + std::max(r, l), c);
 }
 
 Rgb PixelCanvas::PixelAt(int x, int y) const {

@@ -121,3 +121,37 @@ TEST(PixelCanvas, Stride_PaddingIsNeverWritten) {
 }
 
 }  // namespace
+
+// Every pixel of a line, clipped or not, is where the closed form puts it: point i of n
+// at major0 + i along the major axis and floor((2 i |dMinor| + n) / 2n) along the minor.
+TEST(PixelCanvas, LineTo_MatchesClosedFormForManyLines) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed](int lo, int hi) {
+    seed = seed * 1664525u + 1013904223u;
+    return lo + int((seed >> 8) % std::uint32_t(hi - lo + 1));
+  };
+  for (int round = 0; round < 400; ++round) {
+    Image img(37, 23);
+    const int x0 = next(-60, 90), y0 = next(-60, 90), x1 = next(-60, 90), y1 = next(-60, 90);
+    img.canvas.SetPenStyle(round % 3 ? PenStyle::Solid : PenStyle::Dotted);
+    img.canvas.MoveTo(x0, y0);
+    img.canvas.LineTo(x1, y1);
+    std::vector<std::uint32_t> expected(std::size_t(37) * 23, kBlack);
+    const long dx = x1 - x0, dy = y1 - y0, adx = std::labs(dx), ady = std::labs(dy);
+    const long n = std::max(adx, ady);
+    for (long i = 0; i < n; ++i) {
+      if (round % 3 == 0 && (i & 1)) continue;
+      const long major = i, minor = (2 * i * std::min(adx, ady) + n) / (2 * n);
+      long x, y;
+      if (adx >= ady) {
+        x = x0 + (dx > 0 ? major : -major);
+        y = y0 + (dy > 0 ? minor : -minor);
+      } else {
+        y = y0 + (dy > 0 ? major : -major);
+        x = x0 + (dx > 0 ? minor : -minor);
+      }
+      if (x >= 0 && y >= 0 && x < 37 && y < 23) expected[std::size_t(y * 37 + x)] = 0xFFFFFFFFu;
+    }
+    ASSERT_EQ(img.pixels, expected) << x0 << "," << y0 << " -> " << x1 << "," << y1;
+  }
+}
