@@ -70,14 +70,19 @@ WaveReadStatus AppendFile(const std::string& path, WAVEFORMATEX& format, std::ui
   const Result added = ReadFile(path, format);
   if (added.status != WaveReadStatus::Ok) return added.status;
   const std::int64_t held = std::max<std::int32_t>(dataSize, 0);
-  const std::int64_t total = held + added.size;
+  // The added frames start on a frame boundary of their own format: a held sound whose
+  // length is not a whole number of those frames gets silence up to the next one.
+  const std::int64_t align = format.nBlockAlign;
+  const std::int64_t pad = held % align ? align - held % align : 0;
+  const std::int64_t total = held + pad + added.size;
   void* grown = total <= kMaxSize ? Heap::Realloc(data, static_cast<std::size_t>(total)) : nullptr;
   if (!grown) {
     Heap::Free(added.data);
     return WaveReadStatus::NoMemory;
   }
   data = static_cast<std::uint8_t*>(grown);
-  std::memcpy(data + held, added.data, static_cast<std::size_t>(added.size));
+  std::memset(data + held, format.wBitsPerSample == 8 ? 0x80 : 0, static_cast<std::size_t>(pad));
+  std::memcpy(data + held + pad, added.data, static_cast<std::size_t>(added.size));
   Heap::Free(added.data);
   dataSize = static_cast<std::int32_t>(total);
   return WaveReadStatus::Ok;

@@ -198,6 +198,26 @@ TEST(WaveReader, AppendFile_AddsBytesAndTakesTheNewFormat) {
   Heap::Free(data);
 }
 
+// A held sound that is not a whole number of the added file's frames gets silence of the
+// new format up to the next frame, so every added sample stays in its place.
+TEST(WaveReader, AppendFile_StartsTheAddedFramesOnAFrameBoundary) {
+  ScratchDir dir;
+  WriteAll(dir / "16.wav", Standard(2, 44100, 16, Pcm(8, 2)));
+  WAVEFORMATEX format{1, 1, 8000, 8000, 1, 8, 0};
+  auto* data = static_cast<std::uint8_t*>(Heap::Alloc(5));
+  std::memcpy(data, Pcm(5, 1).data(), 5);
+  std::int32_t size = 5;
+  ASSERT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::Ok);
+  ASSERT_EQ(size, 16);
+  EXPECT_EQ(Bytes(data, data + size), Pcm(5, 1) + Bytes(3, 0) + Pcm(8, 2));
+  WriteAll(dir / "8.wav", Standard(2, 8000, 8, Pcm(4, 3)));
+  std::memcpy(data, Pcm(5, 1).data(), 5);
+  size = 5;
+  ASSERT_EQ(WaveReader::AppendFile(dir / "8.wav", format, data, size), WaveReadStatus::Ok);
+  EXPECT_EQ(Bytes(data, data + size), Pcm(5, 1) + Bytes(1, 0x80) + Pcm(4, 3));
+  Heap::Free(data);
+}
+
 TEST(WaveReadStatus, Text_NamesTheStepAndTheCommand) {
   using S = WaveReadStatus;
   const auto open = WaveReadCommand::Open, add = WaveReadCommand::AddFile;
