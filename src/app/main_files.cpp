@@ -37,12 +37,23 @@ bool TFormMain::LoadWaveFile(const QString& path) {
 
 bool TFormMain::AppendWaveFile(const QString& path) {
   const std::uint8_t* before = WaveData;
+  const WAVEFORMATEX heldFormat = WaveFormat;
   const WaveReadStatus s =
       WaveReader::AppendFile(path.toStdString(), WaveFormat, WaveData, DataSize);
-  if (WaveData != before) ++soundEpoch_;  // the block moved: queued paints must not use it
+  if (WaveData != before) {
+    ++soundEpoch_;  // the block moved: queued paints must not use it
+    if (MixData == before) MixData = WaveData;  // the mixer writes where the sound now is
+  }
   if (s != WaveReadStatus::Ok) {
     ShowMessage(WaveReadStatusText(s, WaveReadCommand::AddFile), "ERROR");
     return false;
+  }
+  // The appended file's format now describes the whole block, so the device must play it
+  // with that format too. A device that refuses it has shown its box; the caller then
+  // drops the sound as after any failed append.
+  if (OutDeviceOpen && !(WaveFormat == heldFormat)) {
+    CloseWaveOut();
+    if (!OpenWaveOut()) return false;
   }
   DrawFormatBox();
   return true;
@@ -85,7 +96,12 @@ void TFormMain::AddFile1Click() {
   }
   ShowMessage("no exit file", *path);
   // The held sound is dropped: its device is closed and its block freed, so nothing is
-  // left behind that no reference reaches any more.
+  // left behind that no reference reaches any more. The mixer, which writes into that
+  // block, goes with it.
+  if (MixerOpen) {
+    DestroyMixer();
+    MixerOpen = false;
+  }
   if (OutDeviceOpen) CloseWaveOut();
   FreeSound();
   ClearSoundRefs();
