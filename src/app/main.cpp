@@ -9,6 +9,7 @@
 #include <QLayout>
 #include <QLocale>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -145,7 +146,14 @@ bool TFormMain::AllocFftBuffers(std::uint32_t n) {
   FftInput = FftMagnitude ? static_cast<double*>(Heap::Alloc(n * sizeof(double))) : nullptr;
   FftWork = FftInput ? static_cast<TComplex*>(Heap::Alloc(n * sizeof(TComplex))) : nullptr;
   FftSpectrum = FftWork ? static_cast<TComplex*>(Heap::Alloc(n * sizeof(TComplex))) : nullptr;
-  if (FftSpectrum) return true;
+  if (FftSpectrum) {
+    // Zeroed, so that an analysis before the first spectrum finds silence, not garbage.
+    std::fill_n(FftMagnitude, n, 0.0);
+    std::fill_n(FftInput, n, 0.0);
+    std::fill_n(FftWork, n, TComplex{});
+    std::fill_n(FftSpectrum, n, TComplex{});
+    return true;
+  }
   FreeFftBuffers();
   ShowMessage("No memory", "ERROR");
   return false;
