@@ -6,7 +6,8 @@
 //
 // The job owns nothing: the canvases, the sound block and the analysis arrays belong to
 // the main window, which must make sure they are still alive when Paint runs (it drops
-// jobs whose sound block has since been given up).
+// jobs whose sound block or arrays have since been given up, and playback jobs whose
+// playback has ended, and none outlives the window).
 //
 // Threads: GUI thread only.
 

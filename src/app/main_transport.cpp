@@ -38,7 +38,9 @@ void TFormMain::CloseWaveOut() {
 }
 
 bool TFormMain::ConfirmNewData() {
-  if (!InDeviceOpen && !OutDeviceOpen) return true;
+  // A sound is given up also when its device was lost (a refused prepare or write), and
+  // with it the mixer that writes into it.
+  if (!InDeviceOpen && !OutDeviceOpen && !MixerOpen && !WaveData) return true;
   if (!RecCollecting &&
       !prompts_.Message(this, "Input New data OK?", "Message", Prompts::Buttons::OkCancel))
     return false;
@@ -64,7 +66,14 @@ bool TFormMain::HasRoom(std::uint32_t size, std::uint32_t start, std::uint32_t b
 }
 
 QString TFormMain::FormatSeconds(double seconds) {
-  return QLocale().toString(seconds, 'f', 3) + QLatin1Char('s');
+  return FormatFixed(seconds, 3) + QLatin1Char('s');
+}
+
+QString TFormMain::FormatFixed(double value, int decimals) {
+  // The locale's decimal separator, but no digit grouping: 1234.5 reads "1234.500".
+  QLocale locale;
+  locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+  return locale.toString(value, 'f', decimals);
 }
 
 bool TFormMain::PrepareOut(std::uint8_t* data, std::int32_t pos, std::int32_t size) {
@@ -87,9 +96,11 @@ bool TFormMain::StartOut(std::uint8_t* data, std::int32_t pos, std::int32_t size
     Playing = true;
     return true;
   }
+  // The timer stops before the box: the box's own event loop would let it tick on a
+  // closed device.
+  Timer1->stop();
   CloseWaveOut();
   ShowMessage(DeviceErrorText(r), "wave");
-  Timer1->stop();
   return false;
 }
 
@@ -104,7 +115,10 @@ bool TFormMain::StopPlaying() {
     HWaveOut->Close();
     HWaveOut.reset();
   }
-  // A fresh device, so that the next playback counts its position from 0.
+  // A fresh device, so that the next playback counts its position from 0. The notice
+  // of the block just returned reads that position; if its query fails it must not add
+  // the last tick's count to where the stop left PlayPos.
+  PlayTime.cb = 0;
   OpenWaveOut();
   return true;
 }
@@ -133,19 +147,24 @@ void TFormMain::PlayOrStop() {
   if (!OutDeviceOpen || Recording) return;
   if (Playing) {
     StopPlaying();
-    PlayPos = PlayScrollBar->Position();
+    // The thumb may have been dragged during playback (the drag is not aligned then).
+    const int block = std::max<int>(WaveFormat.nBlockAlign, 1);
+    const int pos = PlayScrollBar->Position();
+    PlayPos = pos - pos % block;
     RedrawViews();
     return;
   }
-  if (!WaveData || PlayPos >= DataSize) return;  // an empty sound has nothing to play
+  // An empty sound, or a cursor past its end, has nothing to play.
+  if (!HasSound() || PlayPos < 0 || PlayPos >= DataSize) return;
   PlayButton->setText("STOP");
   if (!StartOut(WaveData, PlayPos, DataSize)) PlayButton->setText("PLAY");
 }
 
 void TFormMain::Timer1Timer() {
   if (!HWaveOut || !HWaveOut->GetPosition(PlayTime).ok()) {
-    ShowMessage("error", "time");
+    // Stopped before the box, whose event loop would otherwise keep ticking into it.
     Timer1->stop();
+    ShowMessage("error", "time");
     return;
   }
   // The sounding byte, aligned to the sample width of the settings.
@@ -166,7 +185,8 @@ void TFormMain::Timer1Timer() {
   if (cur == std::uint32_t(DataSize)) {
     Timer1->stop();
     Playing = false;
-    const std::int64_t last = std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * FftSize;
+    const std::int64_t last =
+        std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * FftSize;
     // A sound shorter than one window has no last frame to show.
     if (last >= 0) {
       RedrawViewsAt(FftSize, WaveData, PaintBoxGra, PaintBoxFft, WaveFormat.wBitsPerSample,
@@ -182,12 +202,13 @@ void TFormMain::StartPaintJob(const std::uint8_t* data, std::uint32_t size, std:
       MyPaintGraph::Arrays{FftInput, FftMagnitude, FftSpectrum, FftWork}, FftSpan,
       WaveFormat.nChannels, WaveFormat.wBitsPerSample, RecSampleRate, PaintBoxGra->Canvas(),
       PaintBoxFft->Canvas(), WaveTimes, FftTimes);
-  // Runs after this handler has returned; dropped with the window, or when the block it
-  // draws from was given up meanwhile.
+  // Runs after this handler has returned. Dropped with the window; when the block it draws
+  // from, or the analysis arrays, were given up meanwhile; and when it follows a playback
+  // that has ended since, so that it cannot wipe the full redraw (grids) of the stop.
   QMetaObject::invokeMethod(
       this,
-      [this, job, epoch = soundEpoch_] {
-        if (epoch != soundEpoch_) return;
+      [this, job, epoch = soundEpoch_, playback = Playing, input = FftInput] {
+        if (epoch != soundEpoch_ || input != FftInput || (playback && !Playing)) return;
         if (!job->Paint()) ShowMessage("error", QString());
       },
       Qt::QueuedConnection);

@@ -1,0 +1,129 @@
+// CPU share of the whole program while a sound plays and the views follow it: a 10 s
+// 48 kHz 16-bit stereo sound, FftSize 4096, the spectrum over the full band, played by the
+// simulated device on the real clock, with the real 200 ms timer, the painting jobs and the
+// shown window's repaints running in the real event loop. The share is process CPU time
+// (every thread) over wall time from PLAY to the end notice; target at most 1 % of a core.
+// Run on the offscreen platform: QT_QPA_PLATFORM=offscreen.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "Prompts.h"
+#include "RadioGroup.h"
+#include "audio/Heap.h"
+#include "audio/SimulatedDevices.h"
+#include "main.h"
+
+namespace {
+
+class CountedPrompts : public Prompts {
+public:
+  int boxes = 0;
+  bool Message(QWidget*, const QString& text, const QString& caption, Buttons) override {
+    ++boxes;
+    std::fprintf(stderr, "[%s] %s\n", qPrintable(caption), qPrintable(text));
+    return true;
+  }
+  std::optional<QString> OpenFileName(QWidget*, const QString&) override { return {}; }
+  std::optional<QString> SaveFileName(QWidget*, const QString&) override { return {}; }
+};
+
+double ProcessCpuSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return double(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+void RunLoopFor(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Two tones per channel, as a file of music would give: every frame has peaks to find.
+void HoldSound(TFormMain& f, int seconds) {
+  constexpr std::uint32_t kRate = 48000;
+  f.WaveFormat = {1, 2, kRate, kRate * 4, 4, 16, 0};
+  f.DataSize = std::int32_t(kRate * 4 * std::uint32_t(seconds));
+  f.WaveData = static_cast<std::uint8_t*>(Heap::Alloc(std::size_t(f.DataSize)));
+  for (std::uint32_t i = 0; i < kRate * std::uint32_t(seconds); ++i) {
+    const double t = double(i) / kRate;
+    const int left = int(std::nearbyint(9000 * std::sin(2 * M_PI * 220 * t) +
+                                        4000 * std::sin(2 * M_PI * 660 * t)));
+    const int right = int(std::nearbyint(7000 * std::sin(2 * M_PI * 330 * t)));
+    for (int c = 0; c < 2; ++c) {
+      const int v = c == 0 ? left : right;
+      f.WaveData[4 * i + 2 * c] = std::uint8_t(v & 0xFF);
+      f.WaveData[4 * i + 2 * c + 1] = std::uint8_t((v >> 8) & 0xFF);
+    }
+  }
+  f.WaveHdr = static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR)));
+  *f.WaveHdr = WAVEHDR{};
+  f.OpenWaveOut();
+  f.ResetPlayRange();
+  f.ChooseScales();
+}
+
+void BM_PlaybackCpuShare(benchmark::State& state) {
+  for (auto _ : state) {
+    SimulatedDevices devices(SimClockMode::Real);
+    CountedPrompts prompts;
+    TFormMain form(devices, prompts);
+    // The settings of a user who records at 48 kHz, 16 bits: the spectrum axis and the
+    // look-ahead follow them; the full band means every bin is drawn.
+    form.RecSampleRate = 48000;
+    form.RecBits = 16;
+    form.FftSpan = 24000.0;
+    HoldSound(form, 10);
+    form.Choicedatanum->SetItemIndex(4);  // 4096 points
+    form.show();
+    RunLoopFor(300);
+    if (!form.OutDeviceOpen || form.FftSize != 4096) {
+      state.SkipWithError("the sound could not be held");
+      break;
+    }
+
+    int ticks = 0;
+    QObject::connect(form.Timer1, &QTimer::timeout, [&ticks] { ++ticks; });
+    const auto wall0 = std::chrono::steady_clock::now();
+    const double cpu0 = ProcessCpuSeconds();
+    form.PlayButtonClick();
+    QEventLoop loop;
+    QTimer check;  // looks for the end twice a second: a negligible share of its own
+    QObject::connect(&check, &QTimer::timeout, [&] {
+      if (!form.Playing && form.PlayButton->text() == "PLAY") loop.quit();
+    });
+    check.start(500);
+    QTimer::singleShot(15000, &loop, &QEventLoop::quit);  // a safety net only
+    loop.exec();
+    const double cpu = ProcessCpuSeconds() - cpu0;
+    const double wall =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - wall0).count();
+
+    state.SetIterationTime(wall);
+    state.counters["cpu_pct_of_core"] = 100 * cpu / wall;
+    state.counters["cpu_ms"] = cpu * 1000;
+    state.counters["ticks"] = ticks;
+    state.counters["boxes"] = prompts.boxes;
+    if (form.Playing) state.SkipWithError("the playback did not end");
+  }
+}
+BENCHMARK(BM_PlaybackCpuShare)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
