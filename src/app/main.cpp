@@ -306,7 +306,7 @@ void TFormMain::wavedatafmtPaint() { DrawFormatBox(); }
 QStringList TFormMain::FormatBoxLines() const {
   QString time;
   if (WaveFormat.nAvgBytesPerSec != 0)
-    time = QLocale().toString(double(std::uint32_t(DataSize)) / WaveFormat.nAvgBytesPerSec, 'f', 2);
+    time = FormatFixed(double(std::uint32_t(DataSize)) / WaveFormat.nAvgBytesPerSec, 2);
   return {"Bit=" + QString::number(WaveFormat.wBitsPerSample),
           "Sampling=" + QString::number(WaveFormat.nSamplesPerSec),
           "Size=" + QString::number(std::uint32_t(DataSize)), "Time=" + time + "s"};

@@ -234,6 +234,8 @@ public:
   void StartPaintJob(const std::uint8_t* data, std::uint32_t size, std::uint32_t offset);
   // "0.000s" with the locale's decimal separator.
   static QString FormatSeconds(double seconds);
+  // `decimals` decimals, the locale's decimal separator, no digit grouping.
+  static QString FormatFixed(double value, int decimals);
 
   // ---- Recording (main_record.cpp) ----
   void RepButtonClick();

@@ -19,6 +19,7 @@ void ImageCanvas::SetBrushColor(Rgb c) {
 
 void ImageCanvas::TextOut(int x, int y, const std::string& utf8) {
   const QString text = QString::fromUtf8(utf8.c_str());
+  Own();
   QPainter p(&image_);
   p.setFont(font_);
   const QFontMetrics fm(font_);
@@ -30,12 +31,23 @@ void ImageCanvas::TextOut(int x, int y, const std::string& utf8) {
   Touch();
 }
 
+// A copy of the image shares its pixels until one side writes; the canvas writes through
+// its own pointer, so it makes the box's image the sole owner first.
+void ImageCanvas::Own() {
+  if (!image_.isDetached()) {
+    image_.detach();
+    Rebind();
+  }
+}
+
 void ImageCanvas::LineTo(int x, int y) {
+  Own();
   PixelCanvas::LineTo(x, y);
   Touch();
 }
 
 void ImageCanvas::FillRect(int left, int top, int right, int bottom) {
+  Own();
   PixelCanvas::FillRect(left, top, right, bottom);
   Touch();
 }

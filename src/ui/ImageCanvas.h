@@ -28,6 +28,7 @@ public:
   void MarkShown() { dirty_ = false; }
 
 private:
+  void Own();
   void Touch() {
     if (!dirty_) {
       dirty_ = true;

@@ -163,6 +163,20 @@ private slots:
     QVERIFY(!h.devices.OutOpen());
   }
 
+  // A held sound whose device was lost is still given up with the question, and the
+  // mixer that writes into it goes with it.
+  void ConfirmNewData_soundWithoutDevice_stillAsksAndFrees() {
+    FormHarness h;
+    Hold(h, kMono8, 16000);
+    h->CloseWaveOut();
+    QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
+    h->mixplay = mixer.data();
+    h->MixerOpen = true;
+    QVERIFY(h->ConfirmNewData());
+    QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
+    QVERIFY(!h->HasSound() && !h->MixerOpen && mixer.isNull());
+  }
+
   void OpenWaveOut_refused_showsDeviceTextAndHoldsNoDevice() {
     FormHarness h;
     h.devices.Refuse(SimCall::OpenOut, 32, "The device cannot play this format.",

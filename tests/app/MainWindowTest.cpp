@@ -184,6 +184,9 @@ private slots:
     QCOMPARE(f.FormatBoxLines().last(), QString("Time=0.01s"));
     f.DataSize = -1;  // shown as unsigned
     QCOMPARE(f.FormatBoxLines()[2], QString("Size=4294967295"));
+    f.WaveFormat.nAvgBytesPerSec = 8000;
+    f.DataSize = 9872000;  // no digit grouping in the time
+    QCOMPARE(f.FormatBoxLines().last(), QString("Time=1234.00s"));
     f.WaveFormat.nAvgBytesPerSec = 0;
     QCOMPARE(f.FormatBoxLines().last(), QString("Time=s"));
   }

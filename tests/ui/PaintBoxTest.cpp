@@ -69,6 +69,25 @@ private slots:
     QCOMPARE(At(box, 5, 5), 0xFFFFFFu);  // nothing above the text cell
   }
 
+  // A copy of the image taken earlier keeps its pixels; the box's own image gets the
+  // drawing, text included.
+  void Canvas_drawsIntoTheBoxNotIntoAnEarlierCopy() {
+    PaintBox box(nullptr, "b", 0, 0, 40, 20, Qt::black);
+    const QImage before = box.Image();
+    box.Canvas().SetBrushColor(Colors::Red);
+    box.Canvas().FillRect(0, 0, 40, 20);
+    QCOMPARE(At(box, 3, 3), 0xFF0000u);
+    QCOMPARE(before.pixel(3, 3) & 0xFFFFFF, 0u);
+    const QImage red = box.Image();
+    box.Canvas().SetFontColor(Colors::White);
+    box.Canvas().TextOut(0, 0, "1018");
+    box.Canvas().SetPenColor(Colors::Green);
+    box.Canvas().MoveTo(39, 0);
+    box.Canvas().LineTo(39, 20);
+    QCOMPARE(At(box, 39, 10), 0x008000u);
+    QCOMPARE(red.pixel(39, 10) & 0xFFFFFF, 0xFF0000u);
+  }
+
   void MousePress_reportsBoxPixels() {
     QWidget parent;
     auto* box = new PaintBox(&parent, "PaintBoxfftfilter", 8, 371, 393, 14, Qt::black);
