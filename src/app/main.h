@@ -270,6 +270,12 @@ private:
   // Changes whenever a block a painting job may draw from is freed or moved; a job made
   // under another epoch is dropped instead of painted.
   std::uint64_t soundEpoch_ = 0;
+  // Every written block brings exactly one completion notice. blockOwed_: the current
+  // device's block has not had its notice handled yet. staleNotices_: notices still to
+  // come for blocks given up by a stop or a close, which must not end a later playback.
+  bool blockOwed_ = false;
+  int staleNotices_ = 0;
+  void GiveUpBlock();
 };
 
 // The single main window, set while it exists.

@@ -27,7 +27,13 @@ bool TFormMain::OpenWaveOut() {
   return true;
 }
 
+void TFormMain::GiveUpBlock() {
+  if (blockOwed_) ++staleNotices_;
+  blockOwed_ = false;
+}
+
 void TFormMain::CloseWaveOut() {
+  GiveUpBlock();
   if (HWaveOut) {
     HWaveOut->Reset();
     if (WaveHdr) HWaveOut->Unprepare(*WaveHdr);
@@ -93,6 +99,7 @@ bool TFormMain::StartOut(std::uint8_t* data, std::int32_t pos, std::int32_t size
   Timer1->start();
   const DeviceResult r = HWaveOut->Write(*WaveHdr);
   if (r.ok()) {
+    blockOwed_ = true;
     Playing = true;
     return true;
   }
@@ -108,6 +115,7 @@ bool TFormMain::StopPlaying() {
   Timer1->stop();
   Playing = false;
   PlayButton->setText("PLAY");
+  GiveUpBlock();
   if (HWaveOut) {
     HWaveOut->Pause();
     HWaveOut->Reset();
@@ -124,9 +132,14 @@ bool TFormMain::StopPlaying() {
 }
 
 void TFormMain::MMWomDone() {
-  // A notice that finds neither a playback nor a device belongs to a block that was given
-  // up with its device (New during playback, a reopen that failed): nothing to do.
-  if (!Playing && !HWaveOut) return;
+  // Notices come in posting order, so the first ones after a stop are those of the blocks
+  // the stop gave up: they change nothing (above all not a playback started since).
+  if (staleNotices_ > 0) {
+    --staleNotices_;
+    if (!Playing) PlayScrollBar->SetPosition(PlayPos);
+    return;
+  }
+  blockOwed_ = false;
   Timer1->stop();
   if (!HWaveOut || !HWaveOut->GetPosition(PlayTime).ok()) ShowMessage("error", "time");
   PlayPos += std::int32_t(PlayTime.cb);

@@ -352,9 +352,9 @@ private slots:
     QVERIFY(h.devices.OutOpen());
   }
 
-  // The notice of a stopped block whose query fails leaves PlayPos where the stop put it
-  // (not moved on by the count of the last tick).
-  void MMWomDone_positionRefusedAfterStop_keepsCursor() {
+  // The notice of a stopped block changes nothing: it reads no position (a refusing
+  // device shows no box) and leaves PlayPos where the stop put it.
+  void MMWomDone_afterStop_leavesCursorAndAsksNothing() {
     FormHarness h;
     Hold(h, kMono8, 16000);
     h->PlayButtonClick();
@@ -364,10 +364,32 @@ private slots:
     QCOMPARE(h->PlayPos, 4000);
     h.devices.Refuse(SimCall::GetPosition, 7, "busy", SimRefusal::NextCallOnly);
     h.Pump();
-    QCOMPARE(h.prompts.Captions(), QStringList{"time"});
+    QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h->PlayPos, 4000);
     QCOMPARE(h->PlayScrollBar->Position(), 4000);
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
+  }
+
+  // STOP and PLAY again before the stopped block's notice is handled: that notice must
+  // not end the new playback nor move its start.
+  void MMWomDone_lateNoticeOfStoppedBlock_leavesNewPlaybackAlone() {
+    FormHarness h;
+    Hold(h, kMono8, 16000);
+    h->PlayButtonClick();
+    h.Advance(500);
+    h->Timer1Timer();
+    h->PlayButtonClick();  // stop at 4000; its notice is queued
+    h->PlayButtonClick();  // play again from 4000 before it is handled
+    QVERIFY(h->Playing);
+    h.devices.Advance(std::chrono::milliseconds(250));
+    h.Pump();  // the stopped block's notice arrives now
+    QVERIFY(h->Playing && h->Timer1->isActive());
+    QCOMPARE(h->PlayPos, 4000);
+    QCOMPARE(h->PlayButton->text(), QString("STOP"));
+    h.Advance(1500);  // the new block plays to its end
+    QVERIFY(!h->Playing);
+    QCOMPARE(h->PlayPos, 0);
+    QVERIFY(h.prompts.Boxes().empty());
   }
 
   void Play_prepareOrWriteRefused_boxNoDeviceNoTimer() {
