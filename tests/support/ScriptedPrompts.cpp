@@ -13,8 +13,11 @@ bool ScriptedPrompts::Message(QWidget*, const QString& text, const QString& capt
 std::optional<QString> ScriptedPrompts::OpenFileName(QWidget*, const QString& filter) {
   ++dialogs_;
   lastFilter_ = filter;
-  if (files_.empty()) return std::nullopt;
-  auto path = files_.front();
+  if (files_.empty() || files_.front().isNull()) {
+    if (!files_.empty()) files_.pop_front();
+    return std::nullopt;
+  }
+  const QString path = files_.front();
   files_.pop_front();
   return path;
 }

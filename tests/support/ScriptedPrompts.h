@@ -26,7 +26,7 @@ public:
   // Answers for the next boxes, oldest first: true = OK, false = Cancel.
   void AnswerNext(bool ok) { answers_.push_back(ok); }
   // Answers for the next file dialogs: a path, or std::nullopt for Cancel.
-  void ChooseNext(std::optional<QString> path) { files_.push_back(std::move(path)); }
+  void ChooseNext(std::optional<QString> path) { files_.push_back(path ? *path : QString()); }
 
   const std::vector<Box>& Boxes() const { return boxes_; }
   QStringList Texts() const;     // the boxes' texts, in order
@@ -40,7 +40,7 @@ public:
 private:
   std::vector<Box> boxes_;
   std::deque<bool> answers_;
-  std::deque<std::optional<QString>> files_;
+  std::deque<QString> files_;  // a null QString stands for Cancel
   int dialogs_ = 0;
   QString lastFilter_;
 };
