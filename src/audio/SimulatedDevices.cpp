@@ -13,6 +13,23 @@ DeviceResult NoThread() {
   return DeviceResult::Error(SimError::kBadParam,
                              "The simulated device could not start its clock.");
 }
+
+// The steps both opens take: note the request, let a planned refusal answer, check the
+// format, then build the device with `make` (its clock thread may fail to start).
+template <class Interface, class Make>
+DeviceResult OpenDevice(SimControl& control, SimCall call, const WAVEFORMATEX& format,
+                        std::unique_ptr<Interface>& out, Make make) {
+  control.NoteOpenRequest(call, format);
+  if (DeviceResult r = control.Enter(call); !r.ok()) return r;
+  if (std::string problem = SimulatedDevices::FormatProblem(format); !problem.empty())
+    return DeviceResult::Error(SimError::kBadFormat, std::move(problem));
+  try {
+    out = make();
+  } catch (const std::system_error&) {
+    return NoThread();
+  }
+  return DeviceResult::Ok();
+}
 }  // namespace
 
 SimulatedDevices::SimulatedDevices(SimClockMode mode, std::string description)
@@ -44,30 +61,16 @@ std::string SimulatedDevices::FormatProblem(const WAVEFORMATEX& f) {
 
 DeviceResult SimulatedDevices::OpenOut(const WAVEFORMATEX& format, DeviceNoticeSink& sink,
                                        std::unique_ptr<WaveOutDevice>& out) {
-  control_->NoteOpenRequest(SimCall::OpenOut, format);
-  if (DeviceResult r = control_->Enter(SimCall::OpenOut); !r.ok()) return r;
-  if (std::string problem = FormatProblem(format); !problem.empty())
-    return DeviceResult::Error(SimError::kBadFormat, std::move(problem));
-  try {
-    out = std::make_unique<SimulatedWaveOut>(control_, mode_, format, sink);
-  } catch (const std::system_error&) {
-    return NoThread();
-  }
-  return DeviceResult::Ok();
+  return OpenDevice(*control_, SimCall::OpenOut, format, out, [&] {
+    return std::make_unique<SimulatedWaveOut>(control_, mode_, format, sink);
+  });
 }
 
 DeviceResult SimulatedDevices::OpenIn(const WAVEFORMATEX& format, DeviceNoticeSink& sink,
                                       std::unique_ptr<WaveInDevice>& out) {
-  control_->NoteOpenRequest(SimCall::OpenIn, format);
-  if (DeviceResult r = control_->Enter(SimCall::OpenIn); !r.ok()) return r;
-  if (std::string problem = FormatProblem(format); !problem.empty())
-    return DeviceResult::Error(SimError::kBadFormat, std::move(problem));
-  try {
-    out = std::make_unique<SimulatedWaveIn>(control_, mode_, format, sink, control_->Signal());
-  } catch (const std::system_error&) {
-    return NoThread();
-  }
-  return DeviceResult::Ok();
+  return OpenDevice(*control_, SimCall::OpenIn, format, out, [&] {
+    return std::make_unique<SimulatedWaveIn>(control_, mode_, format, sink, control_->Signal());
+  });
 }
 
 void SimulatedDevices::Refuse(SimCall call, int code, std::string text, SimRefusal how) {

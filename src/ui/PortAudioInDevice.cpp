@@ -4,60 +4,19 @@
 #include <cstring>
 #include <utility>
 
-#include "PortAudioSession.h"
-
 namespace {
-DeviceResult Closed() {
-  return DeviceResult::Error(PortAudioDeviceCode::kClosed,
-                             "The sound device has already been closed.");
-}
-DeviceResult StillQueued() {
-  return DeviceResult::Error(PortAudioDeviceCode::kStillQueued,
-                             "The device still holds the capture buffer; reset it first.");
-}
+constexpr const char* kHeld = "the capture buffer";  // for StillQueued
 }  // namespace
 
 DeviceResult PortAudioInDevice::Open(std::shared_ptr<PortAudioSession> session, int device,
                                      const WAVEFORMATEX& wave, DeviceNoticeSink& sink,
                                      std::unique_ptr<WaveInDevice>& out) {
-  PortAudioFormat format;
-  if (DeviceResult r = PortAudioFormat::From(wave, format); !r.ok()) return r;
-  if (!session || !session->ok()) return PortAudioError(paNotInitialized);
-  std::unique_ptr<PortAudioInDevice> dev(new PortAudioInDevice(std::move(session), format, sink));
-  PaError error = dev->OpenStream(device);
-  if (error == paSampleFormatNotSupported && format.sampleFormat == paUInt8) {
-    dev->format_ = format.Signed8();
-    error = dev->OpenStream(device);
-  }
-  if (error != paNoError) return PortAudioError(error);
-  out = std::move(dev);
-  return DeviceResult::Ok();
+  return OpenAs<PortAudioInDevice>(std::move(session), device, wave, sink, out);
 }
 
 PortAudioInDevice::PortAudioInDevice(std::shared_ptr<PortAudioSession> session,
                                      const PortAudioFormat& format, DeviceNoticeSink& sink)
-    : session_(std::move(session)), format_(format), sink_(sink) {}
-
-PortAudioInDevice::~PortAudioInDevice() {
-  if (!stream_) return;
-  StopStream();
-  Pa_CloseStream(stream_);
-}
-
-PaError PortAudioInDevice::OpenStream(int device) {
-  const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-  if (!info) return paInvalidDevice;
-  PaStreamParameters params{};
-  params.device = device;
-  params.channelCount = format_.channels;
-  params.sampleFormat = format_.sampleFormat;
-  params.suggestedLatency = info->defaultHighInputLatency;
-  const PaError error =
-      Pa_OpenStream(&stream_, &params, nullptr, format_.rate, paFramesPerBufferUnspecified,
-                    paClipOff | paDitherOff, &PortAudioInDevice::Callback, this);
-  if (error != paNoError) stream_ = nullptr;
-  return error;
-}
+    : PortAudioStream(std::move(session), format, sink, Direction::Input) {}
 
 int PortAudioInDevice::Callback(const void* input, void*, unsigned long frames,
                                 const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
@@ -117,23 +76,19 @@ bool PortAudioInDevice::AnyQueued() const {
   return tail_.load(std::memory_order_acquire) != head_.load(std::memory_order_relaxed);
 }
 
-void PortAudioInDevice::StopStream() {
-  if (stream_ && Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
-}
-
 DeviceResult PortAudioInDevice::Prepare(WAVEHDR& hdr) {
   if (closed_) return Closed();
   if (!hdr.lpData && hdr.dwBufferLength > 0)
     return DeviceResult::Error(PortAudioDeviceCode::kBadParam,
                                "The capture buffer has no data block.");
-  if (Queued(hdr)) return StillQueued();
+  if (Queued(hdr)) return StillQueued(kHeld);
   hdr.dwFlags |= WHDR_PREPARED;
   return DeviceResult::Ok();
 }
 
 DeviceResult PortAudioInDevice::Unprepare(WAVEHDR& hdr) {
   if (closed_) return Closed();
-  if (Queued(hdr)) return StillQueued();
+  if (Queued(hdr)) return StillQueued(kHeld);
   hdr.dwFlags &= ~WHDR_PREPARED;
   return DeviceResult::Ok();
 }
@@ -145,7 +100,7 @@ DeviceResult PortAudioInDevice::AddBuffer(WAVEHDR& hdr) {
                                "The capture buffer was not prepared.");
   if (hdr.dwBufferLength < format_.blockAlign)
     return DeviceResult::Error(PortAudioDeviceCode::kBadParam, "The capture buffer is empty.");
-  if (Queued(hdr)) return StillQueued();
+  if (Queued(hdr)) return StillQueued(kHeld);
   const std::size_t head = head_.load(std::memory_order_relaxed);
   if (head - tail_.load(std::memory_order_acquire) == kMaxQueued)
     return DeviceResult::Error(PortAudioDeviceCode::kBadParam,
@@ -176,11 +131,8 @@ DeviceResult PortAudioInDevice::Reset() {
 
 DeviceResult PortAudioInDevice::Close() {
   if (closed_) return Closed();
-  if (AnyQueued()) return StillQueued();
-  StopStream();
-  Pa_CloseStream(stream_);
-  stream_ = nullptr;
+  if (AnyQueued()) return StillQueued(kHeld);
+  CloseStream();
   started_ = false;
-  closed_ = true;
   return DeviceResult::Ok();
 }

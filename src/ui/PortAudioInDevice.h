@@ -16,13 +16,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "PortAudioFormat.h"
-#include "audio/DeviceNoticeSink.h"
+#include "PortAudioStream.h"
 #include "audio/WaveInDevice.h"
 
-class PortAudioSession;
-
-class PortAudioInDevice final : public WaveInDevice {
+class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
  public:
   static constexpr std::size_t kMaxQueued = 32;  // buffers queued at once
 
@@ -32,7 +29,7 @@ class PortAudioInDevice final : public WaveInDevice {
                            const WAVEFORMATEX& format, DeviceNoticeSink& sink,
                            std::unique_ptr<WaveInDevice>& out);
   // Closes the stream; queued buffers are dropped without a notice.
-  ~PortAudioInDevice() override;
+  ~PortAudioInDevice() override { StopStream(); }  // the callback ends before the members
 
   DeviceResult Prepare(WAVEHDR& hdr) override;
   DeviceResult Unprepare(WAVEHDR& hdr) override;  // refused while the buffer is queued
@@ -47,10 +44,11 @@ class PortAudioInDevice final : public WaveInDevice {
   std::uint64_t LostFrames() const { return lost_.load(std::memory_order_relaxed); }
 
  private:
+  friend class PortAudioStream;  // opens it
+
   PortAudioInDevice(std::shared_ptr<PortAudioSession> session, const PortAudioFormat& format,
                     DeviceNoticeSink& sink);
 
-  PaError OpenStream(int device);
   static int Callback(const void* input, void* output, unsigned long frames,
                       const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags,
                       void* self);
@@ -60,12 +58,6 @@ class PortAudioInDevice final : public WaveInDevice {
   WAVEHDR* Head() const;  // consumer side: oldest queued buffer, or nullptr
   bool Queued(const WAVEHDR& hdr) const;
   bool AnyQueued() const;
-  void StopStream();
-
-  std::shared_ptr<PortAudioSession> session_;
-  PortAudioFormat format_;
-  DeviceNoticeSink& sink_;
-  PaStream* stream_ = nullptr;
 
   // The ring: the GUI thread advances head_, the consumer (the callback, or the GUI thread
   // while the stream is stopped) advances tail_.
@@ -76,5 +68,4 @@ class PortAudioInDevice final : public WaveInDevice {
   std::atomic<std::uint64_t> lost_{0};
 
   bool started_ = false;  // GUI thread
-  bool closed_ = false;   // GUI thread
 };

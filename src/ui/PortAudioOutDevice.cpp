@@ -4,70 +4,23 @@
 #include <cstring>
 #include <utility>
 
-#include "PortAudioSession.h"
-
 // The callback shares these with the GUI thread; they must not hide a lock.
 static_assert(std::atomic<double>::is_always_lock_free);
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
 namespace {
-DeviceResult Closed() {
-  return DeviceResult::Error(PortAudioDeviceCode::kClosed,
-                             "The sound device has already been closed.");
-}
-DeviceResult StillQueued() {
-  return DeviceResult::Error(PortAudioDeviceCode::kStillQueued,
-                             "The device still holds a block; reset it first.");
-}
+constexpr const char* kHeld = "a block";  // for StillQueued
 }  // namespace
 
 DeviceResult PortAudioOutDevice::Open(std::shared_ptr<PortAudioSession> session, int device,
                                       const WAVEFORMATEX& wave, DeviceNoticeSink& sink,
                                       std::unique_ptr<WaveOutDevice>& out) {
-  PortAudioFormat format;
-  if (DeviceResult r = PortAudioFormat::From(wave, format); !r.ok()) return r;
-  if (!session || !session->ok()) return PortAudioError(paNotInitialized);
-  std::unique_ptr<PortAudioOutDevice> dev(new PortAudioOutDevice(std::move(session), format, sink));
-  PaError error = dev->OpenStream(device);
-  if (error == paSampleFormatNotSupported && format.sampleFormat == paUInt8) {
-    dev->format_ = format.Signed8();
-    error = dev->OpenStream(device);
-  }
-  if (error != paNoError) return PortAudioError(error);
-  out = std::move(dev);
-  return DeviceResult::Ok();
+  return OpenAs<PortAudioOutDevice>(std::move(session), device, wave, sink, out);
 }
 
 PortAudioOutDevice::PortAudioOutDevice(std::shared_ptr<PortAudioSession> session,
                                        const PortAudioFormat& format, DeviceNoticeSink& sink)
-    : session_(std::move(session)), format_(format), sink_(sink) {}
-
-PortAudioOutDevice::~PortAudioOutDevice() {
-  if (!stream_) return;
-  StopStream();
-  Pa_CloseStream(stream_);
-}
-
-PaError PortAudioOutDevice::OpenStream(int device) {
-  const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-  if (!info) return paInvalidDevice;
-  PaStreamParameters params{};
-  params.device = device;
-  params.channelCount = format_.channels;
-  params.sampleFormat = format_.sampleFormat;
-  // The high latency: underruns are worse than a later start, and the position does not
-  // depend on it (it follows the DAC times).
-  params.suggestedLatency = info->defaultHighOutputLatency;
-  const PaError error =
-      Pa_OpenStream(&stream_, nullptr, &params, format_.rate, paFramesPerBufferUnspecified,
-                    paClipOff | paDitherOff, &PortAudioOutDevice::Callback, this);
-  if (error != paNoError) {
-    stream_ = nullptr;
-    return error;
-  }
-  if (const PaStreamInfo* stream = Pa_GetStreamInfo(stream_)) latency_ = stream->outputLatency;
-  return paNoError;
-}
+    : PortAudioStream(std::move(session), format, sink, Direction::Output) {}
 
 int PortAudioOutDevice::Callback(const void*, void* output, unsigned long frames,
                                  const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags,
@@ -134,10 +87,6 @@ std::uint32_t PortAudioOutDevice::HeardFrames() {
   return heardFrames_;
 }
 
-void PortAudioOutDevice::StopStream() {
-  if (stream_ && Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
-}
-
 void PortAudioOutDevice::ForgetBlock() {
   hdr_ = nullptr;
   data_ = nullptr;
@@ -154,14 +103,14 @@ DeviceResult PortAudioOutDevice::Prepare(WAVEHDR& hdr) {
   if (closed_) return Closed();
   if (!hdr.lpData && hdr.dwBufferLength > 0)
     return DeviceResult::Error(PortAudioDeviceCode::kBadParam, "The block has no data.");
-  if (&hdr == hdr_ && Outstanding()) return StillQueued();
+  if (&hdr == hdr_ && Outstanding()) return StillQueued(kHeld);
   hdr.dwFlags |= WHDR_PREPARED;
   return DeviceResult::Ok();
 }
 
 DeviceResult PortAudioOutDevice::Unprepare(WAVEHDR& hdr) {
   if (closed_) return Closed();
-  if (&hdr == hdr_ && Outstanding()) return StillQueued();
+  if (&hdr == hdr_ && Outstanding()) return StillQueued(kHeld);
   hdr.dwFlags &= ~WHDR_PREPARED;
   return DeviceResult::Ok();
 }
@@ -170,7 +119,7 @@ DeviceResult PortAudioOutDevice::Write(WAVEHDR& hdr) {
   if (closed_) return Closed();
   if (!(hdr.dwFlags & WHDR_PREPARED))
     return DeviceResult::Error(PortAudioDeviceCode::kUnprepared, "The block was not prepared.");
-  if (Outstanding()) return StillQueued();
+  if (Outstanding()) return StillQueued(kHeld);
   StopStream();  // the silent tail after an earlier block
   if (hdr_) baseBytes_ += std::uint64_t{frames_} * format_.blockAlign;
   ForgetBlock();
@@ -222,11 +171,8 @@ DeviceResult PortAudioOutDevice::Reset() {
 
 DeviceResult PortAudioOutDevice::Close() {
   if (closed_) return Closed();
-  if (Outstanding()) return StillQueued();
-  StopStream();
-  Pa_CloseStream(stream_);
-  stream_ = nullptr;
+  if (Outstanding()) return StillQueued(kHeld);
+  CloseStream();
   ForgetBlock();
-  closed_ = true;
   return DeviceResult::Ok();
 }

@@ -20,13 +20,10 @@
 #include <cstdint>
 #include <memory>
 
-#include "PortAudioFormat.h"
-#include "audio/DeviceNoticeSink.h"
+#include "PortAudioStream.h"
 #include "audio/WaveOutDevice.h"
 
-class PortAudioSession;
-
-class PortAudioOutDevice final : public WaveOutDevice {
+class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {
  public:
   // Opens, without starting, a stream on PortAudio device `device` for `format`. On failure
   // `out` stays empty and the result carries PortAudio's text.
@@ -34,7 +31,7 @@ class PortAudioOutDevice final : public WaveOutDevice {
                            const WAVEFORMATEX& format, DeviceNoticeSink& sink,
                            std::unique_ptr<WaveOutDevice>& out);
   // Closes the stream; a block still playing is dropped without a notice.
-  ~PortAudioOutDevice() override;
+  ~PortAudioOutDevice() override { StopStream(); }  // the callback ends before the members
 
   DeviceResult Prepare(WAVEHDR& hdr) override;
   DeviceResult Unprepare(WAVEHDR& hdr) override;  // refused while the block plays
@@ -53,13 +50,14 @@ class PortAudioOutDevice final : public WaveOutDevice {
   double OutputLatency() const { return latency_; }
 
  private:
+  friend class PortAudioStream;  // opens it
+
   PortAudioOutDevice(std::shared_ptr<PortAudioSession> session, const PortAudioFormat& format,
                      DeviceNoticeSink& sink);
 
   static int Callback(const void* input, void* output, unsigned long frames,
                       const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags,
                       void* self);
-  PaError OpenStream(int device);
   int Fill(std::uint8_t* out, std::uint32_t frames, double now, double dacTime) noexcept;
   // The block has been heard (callback) or returned (GUI thread, stream stopped): marks
   // the header done and posts the block's one notice.
@@ -67,14 +65,7 @@ class PortAudioOutDevice final : public WaveOutDevice {
 
   bool Outstanding() const;     // a written block has not been heard or returned yet
   std::uint32_t HeardFrames();  // frames of the current block heard by now (monotonic)
-  void StopStream();            // aborts the stream if it runs; the callback has then ended
   void ForgetBlock();
-
-  std::shared_ptr<PortAudioSession> session_;
-  PortAudioFormat format_;
-  DeviceNoticeSink& sink_;
-  PaStream* stream_ = nullptr;
-  double latency_ = 0;      // seconds
 
   // The block. Set by the GUI thread while the stream is stopped; then read by the callback.
   WAVEHDR* hdr_ = nullptr;
@@ -91,7 +82,6 @@ class PortAudioOutDevice final : public WaveOutDevice {
   // GUI thread only.
   enum class State { Idle, Playing, Paused };
   State state_ = State::Idle;
-  bool closed_ = false;
   std::uint32_t heardFrames_ = 0;  // last answer for the current block: never decreases
   std::uint64_t baseBytes_ = 0;    // bytes of earlier blocks heard since open or Reset
 };
