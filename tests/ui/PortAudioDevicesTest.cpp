@@ -158,6 +158,13 @@ class PortAudioDevicesTest : public QObject {
   bool requireReal_ = false;
 };
 
+// Hands `sound` to `dev` as one prepared, written block.
+static bool PlayBlock(WaveOutDevice& dev, WAVEHDR& hdr, std::vector<std::uint8_t>& sound) {
+  hdr.lpData = sound.data();
+  hdr.dwBufferLength = std::uint32_t(sound.size());
+  return dev.Prepare(hdr).ok() && dev.Write(hdr).ok();
+}
+
 void PortAudioDevicesTest::initTestCase() {
   requireReal_ = qEnvironmentVariable("KELVOR_REQUIRE_REAL_AUDIO") == QLatin1String("1");
   // The first initialisation in the process is the one that probes (and would print).
@@ -338,10 +345,7 @@ void PortAudioDevicesTest::Reset_MidBlock_ReturnsBlockAtOnceWithOneNotice() {
   auto dev = OpenPlayback(f, sink);
   QVERIFY(dev);
   WAVEHDR hdr;
-  hdr.lpData = sound.data();
-  hdr.dwBufferLength = std::uint32_t(sound.size());
-  QVERIFY(dev->Prepare(hdr).ok());
-  QVERIFY(dev->Write(hdr).ok());
+  QVERIFY(PlayBlock(*dev, hdr, sound));
   QVERIFY(WaitFor([&] { return Position(*dev) > f.nAvgBytesPerSec / 5; }, 5.0));
 
   const Clock::time_point before = Clock::now();
@@ -367,10 +371,7 @@ void PortAudioDevicesTest::Pause_MidBlock_HoldsPositionUntilReset() {
   auto dev = OpenPlayback(f, sink);
   QVERIFY(dev);
   WAVEHDR hdr;
-  hdr.lpData = sound.data();
-  hdr.dwBufferLength = std::uint32_t(sound.size());
-  QVERIFY(dev->Prepare(hdr).ok());
-  QVERIFY(dev->Write(hdr).ok());
+  QVERIFY(PlayBlock(*dev, hdr, sound));
   QVERIFY(WaitFor([&] { return Position(*dev) > f.nAvgBytesPerSec / 5; }, 5.0));
   QVERIFY(dev->Pause().ok());
   const std::uint32_t held = Position(*dev);
