@@ -9,6 +9,7 @@
 #include <QRadioButton>
 
 #include "PaintBox.h"
+#include "PlaceControl.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
 #include "UpDown.h"
@@ -26,9 +27,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, int left,
                         int top) {
   auto* b = new QPushButton(text, parent);
-  b->setObjectName(name);
-  b->setGeometry(left, top, 110, 38);
-  b->setFixedSize(110, 38);
+  PlaceControl(b, name, left, top, 110, 38);
   return b;
 }
 }  // namespace
@@ -58,9 +57,7 @@ void TFormMain::CreateControls() {
       new ScrollBar(client, "ScrollBarFftTimes", Qt::Vertical, 409, 192, 16, 177, 1, 200, 1, 1, 1);
 
   Label2 = new QLabel(client);
-  Label2->setObjectName("Label2");
-  Label2->setGeometry(432, 0, 193, 97);
-  Label2->setFixedSize(193, 97);
+  PlaceControl(Label2, "Label2", 432, 0, 193, 97);
   Label2->setAlignment(Qt::AlignCenter);
   Label2->setAutoFillBackground(true);
   {
@@ -87,9 +84,7 @@ void TFormMain::CreateControls() {
   UpDownfftscale = new UpDown(client, "UpDownfftscale", 468, 353, 35, 14);
   Label5 = MakeLabel(client, "Label5", "Filter", 434, 371);
   LbFilter = new QLabel(client);
-  LbFilter->setObjectName("LbFilter");
-  LbFilter->setGeometry(474, 371, 26, 12);
-  LbFilter->setFixedSize(26, 12);
+  PlaceControl(LbFilter, "LbFilter", 474, 371, 26, 12);
 
   LBAorFFT = MakeLabel(client, "LBAorFFT", "BASE", 404, 173);
   {

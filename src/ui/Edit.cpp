@@ -1,11 +1,11 @@
 #include "Edit.h"
 
+#include "PlaceControl.h"
+
 Edit::Edit(QWidget* parent, const QString& name, int left, int top, int width, int height,
            const QString& text, int maxLength)
     : QLineEdit(text, parent) {
-  setObjectName(name);
-  setGeometry(left, top, width, height);
-  setFixedSize(width, height);
+  PlaceControl(this, name, left, top, width, height);
   setMaxLength(maxLength);
   connect(this, &QLineEdit::textChanged, this, [this] {
     if (OnChange) OnChange();

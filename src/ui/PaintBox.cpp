@@ -1,14 +1,14 @@
 #include "PaintBox.h"
 
+#include "PlaceControl.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
 PaintBox::PaintBox(QWidget* parent, const QString& name, int left, int top, int width,
                    int height, const QColor& background)
     : QWidget(parent), image_(width, height, QImage::Format_RGB32), canvas_(image_) {
-  setObjectName(name);
-  setGeometry(left, top, width, height);
-  setFixedSize(width, height);
+  PlaceControl(this, name, left, top, width, height);
   image_.fill(background);
   canvas_.Rebind();
   canvas_.SetFont(font());

@@ -1,5 +1,7 @@
 #include "RadioGroup.h"
 
+#include "PlaceControl.h"
+
 #include <QButtonGroup>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -7,9 +9,7 @@
 RadioGroup::RadioGroup(QWidget* parent, const QString& name, const QString& title, int left,
                        int top, int width, int height, const QStringList& items, int columns)
     : QGroupBox(title, parent), group_(new QButtonGroup(this)) {
-  setObjectName(name);
-  setGeometry(left, top, width, height);
-  setFixedSize(width, height);
+  PlaceControl(this, name, left, top, width, height);
   group_->setExclusive(true);
 
   // Items fill the columns top to bottom; rows share the height under the title evenly.

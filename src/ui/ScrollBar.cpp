@@ -1,12 +1,12 @@
 #include "ScrollBar.h"
 
+#include "PlaceControl.h"
+
 ScrollBar::ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left,
                      int top, int width, int height, int min, int max, int position,
                      int largeChange, int smallChange)
     : QScrollBar(orientation, parent) {
-  setObjectName(name);
-  setGeometry(left, top, width, height);
-  setFixedSize(width, height);
+  PlaceControl(this, name, left, top, width, height);
   setRange(min, max);
   setValue(position);
   setPageStep(largeChange);

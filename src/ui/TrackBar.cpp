@@ -1,5 +1,7 @@
 #include "TrackBar.h"
 
+#include "PlaceControl.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -7,9 +9,7 @@
 TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left,
                    int top, int width, int height, int min, int max, int position)
     : QSlider(orientation, parent) {
-  setObjectName(name);
-  setGeometry(left, top, width, height);
-  setFixedSize(width, height);
+  PlaceControl(this, name, left, top, width, height);
   setRange(min, max);
   setValue(position);
   if (orientation == Qt::Vertical) setInvertedAppearance(true);  // minimum at the top

@@ -1,13 +1,13 @@
 #include "UpDown.h"
 
+#include "PlaceControl.h"
+
 #include <QKeyEvent>
 #include <QToolButton>
 
 UpDown::UpDown(QWidget* parent, const QString& name, int left, int top, int width, int height)
     : QWidget(parent), previous_(new QToolButton(this)), next_(new QToolButton(this)) {
-  setObjectName(name);
-  setGeometry(left, top, width, height);
-  setFixedSize(width, height);
+  PlaceControl(this, name, left, top, width, height);
   setFocusPolicy(Qt::TabFocus);
   const int half = width / 2;
   previous_->setObjectName(name + QStringLiteral("_previous"));
