@@ -18,7 +18,7 @@
 
 #include "Prompts.h"
 #include "RadioGroup.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "audio/SimulatedDevices.h"
 #include "main.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/MemoryByteSource.h"
 #include "files/WaveReader.h"
 

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "analysis/nearest.h"
+#include "base/nearest.h"
 
 namespace {
 

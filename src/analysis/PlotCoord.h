@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "analysis/nearest.h"
+#include "base/nearest.h"
 
 inline int PlotCoord(double v) {
   constexpr double kFar = 1073741824.0;  // 2^30

@@ -20,7 +20,7 @@
 
 #include "analysis/myfft.h"
 #include "audio/AudioDevices.h"
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 class QLabel;
 class QPushButton;

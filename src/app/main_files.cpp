@@ -2,7 +2,7 @@
 // Paths are the file dialog's, any length, passed on as UTF-8.
 
 #include "Prompts.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/WaveReader.h"
 #include "files/WaveWriter.h"
 #include "main.h"

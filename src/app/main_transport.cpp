@@ -9,10 +9,10 @@
 #include "PaintBox.h"
 #include "ScrollBar.h"
 #include "analysis/mygraphthread.h"
-#include "analysis/nearest.h"
+#include "base/nearest.h"
 
 #include "Prompts.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "audio/NoticeQueue.h"
 #include "main.h"
 

@@ -10,7 +10,7 @@
 #include "ScrollBar.h"
 #include "analysis/PeakAnalysis.h"
 #include "analysis/mygraph.h"
-#include "analysis/nearest.h"
+#include "base/nearest.h"
 #include "analysis/viewgrid.h"
 #include "main.h"
 

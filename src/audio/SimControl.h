@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "audio/DeviceResult.h"
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 class SimulatedWaveIn;
 class SimulatedWaveOut;

@@ -21,7 +21,7 @@
 #include "audio/DeviceResult.h"
 #include "audio/SimControl.h"
 #include "audio/SimFrameClock.h"
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 class SimulatedDevice {
  public:

@@ -9,7 +9,7 @@
 //  - Reset stops capture and returns every queued buffer, the partly filled one included.
 
 #include "audio/DeviceResult.h"
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 class WaveInDevice {
 public:

@@ -11,7 +11,7 @@
 //  - Pause and Reset return at once; Reset stops the sound and returns the block.
 
 #include "audio/DeviceResult.h"
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 class WaveOutDevice {
 public:

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "RadioGroup.h"
-#include "analysis/nearest.h"
+#include "base/nearest.h"
 #include "main.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 namespace WaveFormatCodec {
 using Bytes = std::array<std::uint8_t, kWaveFormatExBytes>;

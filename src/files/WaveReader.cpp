@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/FileByteSource.h"
 #include "files/RiffReader.h"
 #include "files/WaveFormatCodec.h"

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 #include "files/ByteSource.h"
 #include "files/WaveReadStatus.h"
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 #include "files/ByteSink.h"
 #include "files/WaveSaveStatus.h"
 

@@ -6,7 +6,7 @@
 
 #include "Prompts.h"
 #include "QtPrompts.h"
-#include "SystemAudioDevices.h"
+#include "audio/portaudio/SystemAudioDevices.h"
 #include "main.h"
 
 KelvorApplication::KelvorApplication(int& argc, char** argv) : QApplication(argc, argv) {

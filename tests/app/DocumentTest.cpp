@@ -6,7 +6,7 @@
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 
 namespace {
 // A held sound of `bytes` bytes in `fmt`, as a file reader leaves it (device open).

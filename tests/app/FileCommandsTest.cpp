@@ -13,7 +13,7 @@
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/FileByteSink.h"
 
 using wavebytes::Bytes;

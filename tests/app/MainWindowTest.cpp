@@ -13,7 +13,7 @@
 #include "RadioGroup.h"
 #include "ScrollBar.h"
 #include "UpDown.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT

@@ -13,7 +13,7 @@
 #include "RadioGroup.h"
 #include "ScrollBar.h"
 #include "analysis/mygraph.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 
 namespace {
 const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};

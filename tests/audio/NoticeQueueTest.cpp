@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "WaveBytes.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/WaveReader.h"
 #include "files/WaveWriter.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "WaveBytes.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/MemoryByteSource.h"
 
 using namespace wavebytes;

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "WaveBytes.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/FileByteSource.h"
 #include "files/MemoryByteSource.h"
 #include "files/WaveReader.h"

@@ -4,7 +4,7 @@
 #include <limits.h>
 
 #include "WaveBytes.h"
-#include "audio/Heap.h"
+#include "base/Heap.h"
 #include "files/FileByteSink.h"
 #include "files/WaveReader.h"
 

@@ -13,7 +13,7 @@
 #include <memory>
 #include <utility>
 
-#include "PortAudioFormat.h"
+#include "audio/portaudio/PortAudioFormat.h"
 #include "audio/DeviceNoticeSink.h"
 
 class PortAudioSession;

@@ -1,4 +1,4 @@
-#include "QuietAudioLibraries.h"
+#include "audio/portaudio/QuietAudioLibraries.h"
 
 #include <cstdarg>  // alsa/error.h uses va_list without including it
 

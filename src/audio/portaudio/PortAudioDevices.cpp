@@ -1,11 +1,11 @@
-#include "PortAudioDevices.h"
+#include "audio/portaudio/PortAudioDevices.h"
 
 #include <portaudio.h>
 
-#include "PortAudioFormat.h"
-#include "PortAudioInDevice.h"
-#include "PortAudioOutDevice.h"
-#include "PortAudioSession.h"
+#include "audio/portaudio/PortAudioFormat.h"
+#include "audio/portaudio/PortAudioInDevice.h"
+#include "audio/portaudio/PortAudioOutDevice.h"
+#include "audio/portaudio/PortAudioSession.h"
 
 namespace {
 DeviceResult NoDevice(const char* which) {

@@ -1,4 +1,4 @@
-#include "PortAudioFormat.h"
+#include "audio/portaudio/PortAudioFormat.h"
 
 #include <bit>
 #include <cstring>

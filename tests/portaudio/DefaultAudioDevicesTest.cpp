@@ -10,7 +10,7 @@
 #include <future>
 #include <thread>
 
-#include "DefaultAudioDevices.h"
+#include "audio/portaudio/DefaultAudioDevices.h"
 #include "audio/SimulatedDevices.h"
 
 namespace {

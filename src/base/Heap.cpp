@@ -1,4 +1,4 @@
-#include "audio/Heap.h"
+#include "base/Heap.h"
 
 #include <cstdlib>
 

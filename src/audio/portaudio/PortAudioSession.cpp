@@ -1,8 +1,8 @@
-#include "PortAudioSession.h"
+#include "audio/portaudio/PortAudioSession.h"
 
 #include <portaudio.h>
 
-#include "QuietAudioLibraries.h"
+#include "audio/portaudio/QuietAudioLibraries.h"
 
 PortAudioSession::PortAudioSession() {
   QuietAudioLibraries();

@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "PortAudioStream.h"
+#include "audio/portaudio/PortAudioStream.h"
 #include "audio/WaveOutDevice.h"
 
 class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "PortAudioStream.h"
+#include "audio/portaudio/PortAudioStream.h"
 #include "audio/WaveInDevice.h"
 
 class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {

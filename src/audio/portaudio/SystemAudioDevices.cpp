@@ -1,6 +1,6 @@
-#include "SystemAudioDevices.h"
+#include "audio/portaudio/SystemAudioDevices.h"
 
-#include "DefaultAudioDevices.h"
+#include "audio/portaudio/DefaultAudioDevices.h"
 
 std::unique_ptr<AudioDevices> MakeSystemAudioDevices() {
   return std::make_unique<DefaultAudioDevices>();

@@ -1,4 +1,4 @@
-#include "PortAudioOutDevice.h"
+#include "audio/portaudio/PortAudioOutDevice.h"
 
 #include <algorithm>
 #include <cstring>

@@ -17,8 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "PortAudioDevices.h"
-#include "PortAudioOutDevice.h"
+#include "audio/portaudio/PortAudioDevices.h"
+#include "audio/portaudio/PortAudioOutDevice.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -1,10 +1,10 @@
-#include "DefaultAudioDevices.h"
+#include "audio/portaudio/DefaultAudioDevices.h"
 
 #include <cstdio>
 #include <system_error>
 #include <utility>
 
-#include "PortAudioDevices.h"
+#include "audio/portaudio/PortAudioDevices.h"
 #include "audio/SimulatedDevices.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "audio/DeviceResult.h"
-#include "audio/wavetypes.h"
+#include "base/wavetypes.h"
 
 struct PortAudioFormat {
   int channels = 0;

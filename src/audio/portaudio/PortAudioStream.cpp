@@ -1,8 +1,8 @@
-#include "PortAudioStream.h"
+#include "audio/portaudio/PortAudioStream.h"
 
 #include <string>
 
-#include "PortAudioSession.h"
+#include "audio/portaudio/PortAudioSession.h"
 
 PortAudioStream::PortAudioStream(std::shared_ptr<PortAudioSession> session,
                                  const PortAudioFormat& format, DeviceNoticeSink& sink,

@@ -1,4 +1,4 @@
-#include "PortAudioInDevice.h"
+#include "audio/portaudio/PortAudioInDevice.h"
 
 #include <algorithm>
 #include <cstring>
