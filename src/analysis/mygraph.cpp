@@ -12,12 +12,6 @@ namespace {
 
 constexpr long double kPi = 3.141592653589793238462643383279502884L;
 
-// Whole frames of `frameBytes` readable from byte `offset` of a block of `size` bytes.
-std::int64_t FramesFrom(std::int64_t offset, std::int64_t size, int frameBytes) {
-  if (offset < 0 || offset >= size || frameBytes <= 0) return 0;
-  return (size - offset) / frameBytes;
-}
-
 // Sample `index` of one channel, `channels` samples apart: its signed value, silence 0.
 inline int SampleValue(const std::uint8_t* first, std::int64_t index, int channels, int bits) {
   if (bits == 8) return int(first[index * channels]) - 128;
@@ -50,24 +44,25 @@ double WaveScale(int bits, int height) {
   return s * height / 2.0;
 }
 
-void DrawWaveBox(int step, int N, int zoom, Canvas& box, int bits, int channels,
-                 std::int64_t offset, const std::uint8_t* data, std::int64_t dataSize) {
+void DrawWaveBox(Canvas& box, const SoundView& view, const WaveStyle& style) {
+  const int bits = view.bits, channels = view.channels;
   const double s = WaveScale(bits, box.Height());
   box.SetPenStyle(PenStyle::Solid);
   box.SetPenColor(Colors::Green);
-  if ((channels != 1 && channels != 2) || (bits != 8 && bits != 16) || !data) return;
-  const int bytes = bits / 8;
-  const std::int64_t frames = FramesFrom(offset, dataSize, bytes * channels);
+  if ((channels != 1 && channels != 2) || (bits != 8 && bits != 16) || !view.data) return;
+  const std::int64_t frames = view.FramesAvailable();
   if (frames == 0) return;
-  const std::uint8_t* first = data + offset;
+  const std::uint8_t* first = view.data + view.offset;
   const double h = box.Height();
+  const int N = view.frames;
   if (channels == 1) {
-    DrawWaveTrace(step, N, first, frames, box, 1, h / 2.0, s, zoom, bits);
+    DrawWaveTrace(style.step, N, first, frames, box, 1, h / 2.0, s, style.zoom, bits);
     return;
   }
-  DrawWaveTrace(step, N, first, frames, box, 2, h / 3.0, s, zoom, bits);
+  DrawWaveTrace(style.step, N, first, frames, box, 2, h / 3.0, s, style.zoom, bits);
   box.SetPenColor(Colors::Blue);
-  DrawWaveTrace(step, N, first + bytes, frames, box, 2, 2.0 * h / 3.0, s, zoom, bits);
+  DrawWaveTrace(style.step, N, first + bits / 8, frames, box, 2, 2.0 * h / 3.0, s, style.zoom,
+                bits);
 }
 
 void DrawWaveTrace(int step, int N, const std::uint8_t* first, std::int64_t frames,
@@ -110,36 +105,42 @@ const double* HammingWindow(int N) {
   return w;
 }
 
-SpectrumDraw DrawSpectrumBox(std::uint32_t rate, int N, int zoom, Canvas& box, int bits,
-                             int channels, std::int64_t offset, const std::uint8_t* data,
-                             std::int64_t dataSize, double* FftInput, double* FftMagnitude,
-                             TComplex* FftSpectrum, TComplex* FftWork, double span,
-                             std::optional<double> level) {
+SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumStyle& style,
+                             const FftArrays& arrays) {
+  const int N = view.frames, bits = view.bits, channels = view.channels;
   // Check before the input is filled: an invalid N must not write N values into arrays
   // sized for the largest valid one.
-  if (!FftInput || !FftMagnitude || !FftSpectrum || !FftWork || !data || !IsFftSize(N) ||
-      (channels != 1 && channels != 2))
+  if (!arrays.Complete() || !view.data || !IsFftSize(N) || (channels != 1 && channels != 2))
     return SpectrumDraw::NotDrawn;
   box.SetPenStyle(PenStyle::Solid);
   box.SetPenColor(Colors::White);
   const int bytes = bits == 16 ? 2 : 1;
-  const std::int64_t frames = FramesFrom(offset, dataSize, bytes * channels);
-  const std::uint8_t* first = frames > 0 ? data + offset : nullptr;  // unread when 0
+  // Other widths store nothing, but are stepped through as one byte per sample.
+  SoundView stepped = view;
+  stepped.bits = bytes * 8;
+  const std::int64_t frames = stepped.FramesAvailable();
+  const std::uint8_t* first = frames > 0 ? view.data + view.offset : nullptr;  // unread when 0
+  auto transform = [&](const std::uint8_t* channelStart) {
+    const double f = LoadChannel(N, bits, channels, channelStart, frames, arrays.input);
+    if (!Fft(N, arrays.input, arrays.magnitude, arrays.spectrum, arrays.work))
+      return std::optional<double>();
+    return std::optional<double>(f);
+  };
 
-  double f = LoadChannel(N, bits, channels, first, frames, FftInput);
-  if (!Fft(N, FftInput, FftMagnitude, FftSpectrum, FftWork)) return SpectrumDraw::NotDrawn;
   const double h = box.Height();
+  const auto f1 = transform(first);
+  if (!f1) return SpectrumDraw::NotDrawn;
   const int baseline = PlotCoord(channels == 1 ? h - 1 : h / 2.0);
-  DrawSpectrumTrace(rate, N, FftMagnitude, zoom, box, baseline, f, span);
-  if (level) DrawLevelLine(box, baseline, f, *level, zoom);
+  DrawSpectrumTrace(style.rate, N, arrays.magnitude, style.zoom, box, baseline, *f1, style.span);
+  if (style.level) DrawLevelLine(box, baseline, *f1, *style.level, style.zoom);
   if (channels == 1) return SpectrumDraw::Drawn;
 
-  f = LoadChannel(N, bits, channels, frames > 0 ? first + bytes : nullptr, frames, FftInput);
-  if (!Fft(N, FftInput, FftMagnitude, FftSpectrum, FftWork))
-    return SpectrumDraw::SecondTransformFailed;
+  const auto f2 = transform(frames > 0 ? first + bytes : nullptr);
+  if (!f2) return SpectrumDraw::SecondTransformFailed;
   box.SetPenStyle(PenStyle::Solid);
   box.SetPenColor(Colors::White);
-  DrawSpectrumTrace(rate, N, FftMagnitude, zoom, box, PlotCoord(h - 1), f, span);
+  DrawSpectrumTrace(style.rate, N, arrays.magnitude, style.zoom, box, PlotCoord(h - 1), *f2,
+                    style.span);
   return SpectrumDraw::Drawn;
 }
 

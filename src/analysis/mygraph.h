@@ -3,10 +3,7 @@
 // and the Hamming-windowed magnitude spectrum (one white polyline per channel, rising from
 // a baseline). Both draw on a Canvas; neither clears it (call ClearBox first).
 //
-// Sound data: uncompressed PCM, channels interleaved by frame (channel 1 first); 8-bit
-// samples unsigned with silence at 128, 16-bit samples signed little-endian. Every plot
-// takes the block's size in bytes as well and never reads past it: the waveform stops at
-// the last whole frame inside the block, the spectrum counts missing frames as silence.
+// The sound comes as a SoundView (layout there); no plot reads past the view's block.
 //
 // Every computed coordinate becomes an integer by nearest, ties to even.
 //
@@ -16,6 +13,9 @@
 #include <optional>
 
 #include "analysis/Canvas.h"
+#include "analysis/FftArrays.h"
+#include "analysis/PlotStyle.h"
+#include "analysis/SoundView.h"
 #include "analysis/myfft.h"
 
 // Fills the box with black: brush black, FillRect(0, 0, W, H).
@@ -25,12 +25,12 @@ void ClearBox(Canvas& box);
 // quarter of the box.
 double WaveScale(int bits, int height);
 
-// The waveform of `N` frames from byte `offset` of `data` (a block of `dataSize` bytes),
-// every `step` frames (callers pass 1), magnified `zoom` times (1 .. 9). Mono: channel 1 in
-// green around H/2. Stereo: channel 1 green around H/3, channel 2 blue around 2H/3. Any
-// other channel count or sample width draws nothing (the pen is still set).
-void DrawWaveBox(int step, int N, int zoom, Canvas& box, int bits, int channels,
-                 std::int64_t offset, const std::uint8_t* data, std::int64_t dataSize);
+// The waveform of `view.frames` frames from `view.offset`, every `style.step` frames
+// (callers pass 1), magnified `style.zoom` times (1 .. 9). Mono: channel 1 in green around
+// H/2. Stereo: channel 1 green around H/3, channel 2 blue around 2H/3. Any other channel
+// count or sample width draws nothing (the pen is still set). Stops at the last whole frame
+// of the block.
+void DrawWaveBox(Canvas& box, const SoundView& view, const WaveStyle& style);
 
 // One channel's polyline in the current pen colour: `first` is the channel's first sample,
 // `frames` the whole frames readable from there (the trace stops after the last of them).
@@ -53,21 +53,18 @@ enum class SpectrumDraw {
   SecondTransformFailed,  // channel 1 drawn; show the box "error" (empty caption)
 };
 
-// Windows, transforms and draws each channel of the view window: for each channel the
-// arrays (input, magnitude, spectrum, work; at least N elements each, not overlapping) are
-// filled by Fft, so afterwards they hold the last channel (channel 2 for stereo), ready for
-// FindPeaks. Frequency runs from 0 Hz at the left edge to `span` Hz at the right edge on a
-// `rate` Hz axis. Mono stands on row nearest(H - 1); stereo draws channel 1 on row
-// nearest(H / 2) and channel 2 on H - 1. With `level`, the level line (DrawLevelLine at that
-// level and `zoom`) is drawn right after channel 1's trace, before channel 2.
-// Sample widths other than 8 and 16 store nothing and draw flat on the baseline.
-// NotDrawn, with no array written: an array or `data` is null, N is not a valid FFT size,
-// or channels is not 1 or 2.
-SpectrumDraw DrawSpectrumBox(std::uint32_t rate, int N, int zoom, Canvas& box, int bits,
-                             int channels, std::int64_t offset, const std::uint8_t* data,
-                             std::int64_t dataSize, double* FftInput, double* FftMagnitude,
-                             TComplex* FftSpectrum, TComplex* FftWork, double span,
-                             std::optional<double> level = std::nullopt);
+// Windows, transforms and draws each channel of the view window (N = view.frames): for
+// each channel the arrays are filled by Fft, so afterwards they hold the last channel
+// (channel 2 for stereo), ready for FindPeaks. Frequency runs from 0 Hz at the left edge to
+// `style.span` Hz at the right edge on a `style.rate` Hz axis. Mono stands on row
+// nearest(H - 1); stereo draws channel 1 on row nearest(H / 2) and channel 2 on H - 1.
+// With `style.level`, the level line (DrawLevelLine at that level and zoom) is drawn right
+// after channel 1's trace, before channel 2. Frames missing at the end of the block count
+// as silence. Sample widths other than 8 and 16 store nothing and draw flat on the baseline.
+// NotDrawn, with no array written: an array or the data is null, N is not a valid FFT
+// size, or channels is not 1 or 2.
+SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumStyle& style,
+                             const FftArrays& arrays);
 
 // One polyline in the current pen colour: g = nearest(N / ((rate / 2) / span)) bins span
 // twice the width, bin h at (nearest(2 h W / g), nearest(f * magnitudes[h] * zoom +

@@ -4,47 +4,45 @@
 // the GUI thread, after the handler that made it has returned, and redraws both views
 // (waveform and spectrum, no grid, no level line) for the stretch it was given.
 //
-// The job owns nothing: the canvases, the sound block and the analysis arrays belong to
-// the main window, which must make sure they are still alive when Paint runs (it drops
-// jobs whose sound block or arrays have since been given up, and playback jobs whose
-// playback has ended, and none outlives the window).
+// Where the bytes come from is decided at paint time by the job's source: a playback job
+// borrows the document's block through a handle that fails once the block is given up, a
+// recording job owns a copy of its frame. The canvases and the analysis arrays belong to
+// the main window, which drops its jobs with it.
 //
 // Threads: GUI thread only.
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 
 #include "analysis/Canvas.h"
-#include "analysis/myfft.h"
+#include "analysis/FftArrays.h"
+#include "analysis/PlotStyle.h"
+#include "analysis/SoundView.h"
 
 class MyPaintGraph {
 public:
-  struct Arrays {
-    double* FftInput;
-    double* FftMagnitude;
-    TComplex* FftSpectrum;
-    TComplex* FftWork;
+  // The stretch to draw as it stands when the job paints, or nullopt when its block has
+  // been given up since the job was made (the job then draws nothing).
+  using Source = std::function<std::optional<SoundView>()>;
+
+  enum class Outcome {
+    Painted,
+    Dropped,                // the source had nothing to draw; both views untouched
+    SecondTransformFailed,  // painted channel 1; the caller shows "error"
   };
 
-  // data/dataSize: the block to draw from (bytes); offset: byte offset of the stretch;
-  // N: frames and FFT size; span: Hz at the right edge; rate: Hz of the spectrum's axis.
-  MyPaintGraph(int step, int N, const std::uint8_t* data, std::int64_t dataSize,
-               std::int64_t offset, Arrays arrays, double span, int channels, int bits,
-               std::uint32_t rate, Canvas& waveBox, Canvas& spectrumBox, int waveZoom,
-               int spectrumZoom);
+  MyPaintGraph(Source source, WaveStyle wave, SpectrumStyle spectrum, FftArrays arrays,
+               Canvas& waveBox, Canvas& spectrumBox);
 
-  // Clears both boxes and draws the waveform and the spectrum. Returns false when the
-  // second transform of a stereo frame failed (the caller shows "error").
-  bool Paint();
+  // Clears both boxes and draws the waveform and the spectrum.
+  Outcome Paint();
 
 private:
-  const int step_, n_;
-  const std::uint8_t* const data_;
-  const std::int64_t dataSize_, offset_;
-  const Arrays arrays_;
-  const double span_;
-  const int channels_, bits_;
-  const std::uint32_t rate_;
+  Source source_;
+  const WaveStyle wave_;
+  const SpectrumStyle spectrum_;
+  const FftArrays arrays_;
   Canvas& waveBox_;
   Canvas& spectrumBox_;
-  const int waveZoom_, spectrumZoom_;
 };

@@ -1,5 +1,5 @@
-// The main window's state: start-up, the sound document, shutdown, and the shell
-// commands (New, Exit, Version, Help, the settings dialogs, the format box).
+// The main window's start-up, shutdown, the giving up of a held sound, the shell commands
+// (New, Exit, Version, Help, the settings dialogs) and the format box.
 
 #include "main.h"
 
@@ -7,11 +7,8 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QLocale>
 #include <QScreen>
-#include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "NoticePump.h"
 #include "PaintBox.h"
@@ -20,9 +17,8 @@
 #include "ScrollBar.h"
 #include "about.h"
 #include "analysis/mygraph.h"
-#include "base/nearest.h"
-#include "base/Heap.h"
-#include "audio/NoticeQueue.h"
+#include "analysis/viewgrid.h"
+#include "model/PlayRange.h"
 #include "recbitsamp.h"
 #include "slowrec.h"
 
@@ -37,9 +33,9 @@ const char* const kHomePage = "https://kelvor.org/";
 
 TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent),
+      Player(devices, notices_, Sound),
       devices_(devices),
-      prompts_(prompts),
-      notices_(std::make_unique<NoticeQueue>()) {
+      prompts_(prompts) {
   FormMain = this;
   setObjectName("FormMain");
   setWindowTitle("Kelvor");
@@ -49,7 +45,7 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   CreateControls();
   CreateMenu();
   BindHandlers();
-  pump_ = new NoticePump(*notices_, this, [this](const DeviceNotice& n) {
+  pump_ = new NoticePump(notices_, this, [this](const DeviceNotice& n) {
     if (n.kind == DeviceNotice::Kind::OutputDone)
       MMWomDone();
     else
@@ -65,176 +61,94 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
 
 TFormMain::~TFormMain() {
   if (!shutDown_) ShutDown();
-  // Jobs and notices still queued must not reach a window that is going away.
+  // Notices still queued must not reach a window that is going away.
   delete pump_;
   pump_ = nullptr;
-  HWaveOut.reset();
   HWaveIn.reset();
-  FreeSound();
-  for (std::uint8_t** block : {&RecData, &RecBuf2, &RecBuf3, &RecBuf4, &FftMixData}) {
-    Heap::Free(*block);
-    *block = nullptr;
-  }
-  for (WAVEHDR** hdr : {&RecHdr2, &RecHdr3, &RecHdr4}) {
-    Heap::Free(*hdr);
-    *hdr = nullptr;
-  }
   if (FormMain == this) FormMain = nullptr;
 }
 
 void TFormMain::FormCreate() {
-  PlayPos = 0;
-  ClearSoundRefs();
-  OutDeviceOpen = Playing = InDeviceOpen = Recording = MixerOpen = FftMixMode = false;
-  RecCollecting = RecStopping = RecStopDone = MixerFromFft = false;
-  MixSeconds = 0.5;
-  RecBits = 8;
-  RecSampleRate = 8000;
-  SlowRecSeconds = 0.2;
+  Player.SetPlayPos(0);
+  NewSound = NewSoundSettings{};
   ScrollBarWaveTimes->SetPosition(ScrollBarWaveTimes->maximum());
   ScrollBarFftTimes->SetPosition(ScrollBarFftTimes->maximum());
-  WaveGridStep = 10;
-  WaveGridMajor = 5;
-  FftGridStep = 100;
-  FftGridMajor = 5;
-  FftSize = std::uint32_t(Nearest(std::pow(2.0, Choicedatanum->ItemIndex()))) * 256;
-  WaveStep = WaveStepFor();
-  AllocFftBuffers(kMaxFftSize);
-  PlayScrollBarRef = PlayScrollBar;
-  FftLevel = std::pow(2.0, double(RecBits)) * 0.1 / 255;
-  FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
-  WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
-  FilterFreq = 20;
-  FftSpan = double(RecSampleRate / 2);
-  FilterX = std::int32_t(Nearest(double(std::int64_t(FilterFreq) * PaintBoxFft->Width()) / FftSpan));
-  LbFilter->setText(QString::number(FilterFreq));
-  MakeWaveFormat(WaveFormat);
-  RecLimitSeconds = 300;
+  View = ViewSettings{};
+  View.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
+  AllocFftBuffers();
+  View.FftLevel = std::pow(2.0, double(NewSound.RecBits)) * 0.1 / 255;
+  View.FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
+  View.WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
+  View.FilterFreq = 20;
+  View.FftSpan = double(NewSound.RecSampleRate / 2);
+  View.FilterX = FilterXFromFreq(View.FilterFreq, PaintBoxFft->Width(), View.FftSpan);
+  LbFilter->setText(QString::number(View.FilterFreq));
+  Sound.Format() = NewSound.MakeWaveFormat();
 }
 
-void TFormMain::MakeWaveFormat(WAVEFORMATEX& fmt) {
-  fmt.wFormatTag = WAVE_FORMAT_PCM;
-  fmt.nChannels = 1;
-  fmt.wBitsPerSample = std::uint16_t(RecBits);
-  fmt.nSamplesPerSec = RecSampleRate;
-  fmt.nAvgBytesPerSec = RecSampleRate * (fmt.wBitsPerSample / 8);
-  fmt.nBlockAlign = fmt.wBitsPerSample / 8;
-  fmt.cbSize = 0;
-}
-
-// Forgets the device handles and the document block without freeing the block: callers
-// use it only where the block was already given up.
-void TFormMain::ClearSoundRefs() {
-  HWaveOut.reset();
-  HWaveIn.reset();
-  WaveHdr = nullptr;
-  WaveData = nullptr;
-}
-
-bool TFormMain::HasSound() const { return WaveData != nullptr && WaveHdr != nullptr; }
-
-void TFormMain::FreeSound() {
-  if (WaveData || WaveHdr) ++soundEpoch_;
-  Heap::Free(WaveHdr);
-  WaveHdr = nullptr;
-  Heap::Free(WaveData);
-  WaveData = nullptr;
-}
-
-bool TFormMain::AllocFftBuffers(std::uint32_t n) {
-  FftMagnitude = static_cast<double*>(Heap::Alloc(n * sizeof(double)));
-  FftInput = FftMagnitude ? static_cast<double*>(Heap::Alloc(n * sizeof(double))) : nullptr;
-  FftWork = FftInput ? static_cast<TComplex*>(Heap::Alloc(n * sizeof(TComplex))) : nullptr;
-  FftSpectrum = FftWork ? static_cast<TComplex*>(Heap::Alloc(n * sizeof(TComplex))) : nullptr;
-  if (FftSpectrum) {
-    // Zeroed, so that an analysis before the first spectrum finds silence, not garbage.
-    std::fill_n(FftMagnitude, n, 0.0);
-    std::fill_n(FftInput, n, 0.0);
-    std::fill_n(FftWork, n, TComplex{});
-    std::fill_n(FftSpectrum, n, TComplex{});
-    return true;
-  }
-  FreeFftBuffers();
+bool TFormMain::AllocFftBuffers() {
+  if (Analysis.Allocate()) return true;
   ShowMessage("No memory", "ERROR");
   return false;
 }
 
-void TFormMain::FreeFftBuffers() {
-  Heap::Free(FftMagnitude);
-  Heap::Free(FftInput);
-  Heap::Free(FftWork);
-  Heap::Free(FftSpectrum);
-  FftMagnitude = FftInput = nullptr;
-  FftWork = FftSpectrum = nullptr;
+void TFormMain::GiveUpSound() {
+  if (MixerOpen) {
+    DestroyMixer();
+    MixerOpen = false;
+  }
+  if (InDeviceOpen) CloseWaveIn();
+  if (Player.OutDeviceOpen()) CloseWaveOut();
+  Sound.Free();
 }
 
-std::uint32_t TFormMain::WaveStepFor() const { return 1; }
+bool TFormMain::ConfirmNewData() {
+  // A sound is given up also when its device was lost (a refused prepare or write), and
+  // with it the mixer that writes into it.
+  if (!InDeviceOpen && !Player.OutDeviceOpen() && !MixerOpen && !Sound.Data()) return true;
+  if (!RecCollecting &&
+      !prompts_.Message(this, "Input New data OK?", "Message", Prompts::Buttons::OkCancel))
+    return false;
+  GiveUpSound();
+  return true;
+}
 
 void TFormMain::ResetPlayRange() {
-  PlayPos = 0;
+  Player.SetPlayPos(0);
   PlayScrollBar->SetPosition(0);
+  const WAVEFORMATEX& fmt = Sound.Format();
   // Bytes left after the last view window; compared with FftSize, a frame count.
-  std::int64_t room = std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * FftSize;
-  if (room < std::int64_t(FftSize)) {
-    FftSize = 256;
+  std::int64_t room = PlayRange::LastWindow(Sound.Size(), fmt.nBlockAlign, View.FftSize);
+  if (room < std::int64_t(View.FftSize)) {
+    View.FftSize = 256;
     Choicedatanum->SetItemIndex(0);
-    WaveStep = WaveStepFor();
-    room = std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * 256;
+    View.WaveStep = 1;
+    room = PlayRange::LastWindow(Sound.Size(), fmt.nBlockAlign, 256);
   }
-  if (room <= std::int64_t(FftSize)) {
-    PlayScrollBar->SetMax(1);
-    PlayScrollBar->SetLargeChange(1);
-    PlayScrollBar->SetSmallChange(1);
-    ShowMessage("Please Push Button", "Wait");
-  } else {
-    PlayScrollBar->SetMax(int(room));
-    PlayScrollBar->SetLargeChange(int(FftSize / 2));
-    PlayScrollBar->SetSmallChange(int(FftSize / 10));
-  }
+  const PlayRange::Bar bar = PlayRange::ForRoom(room, View.FftSize);
+  PlayScrollBar->SetMax(bar.max);
+  PlayScrollBar->SetLargeChange(bar.largeChange);
+  PlayScrollBar->SetSmallChange(bar.smallChange);
+  if (bar.tooShort) ShowMessage("Please Push Button", "Wait");
 }
 
 void TFormMain::ChooseScales() {
-  const std::uint32_t rate = WaveFormat.nSamplesPerSec;
-  if (rate == 0) return;
-  const std::uint32_t q = (rate / 2) / 20;
-  if (q >= 1000) {
-    ScaleFft->SetItemIndex(3);
-    FftGridStep = 1000;
-  } else if (q >= 500) {
-    ScaleFft->SetItemIndex(2);
-    FftGridStep = 500;
-  } else if (q >= 200) {
-    ScaleFft->SetItemIndex(1);
-    FftGridStep = 200;
-  } else {
-    FftGridStep = 100;
-    ScaleFft->SetItemIndex(0);
-  }
-  const std::int64_t w = Nearest(double(FftSize) / double(rate) * 1000) / 6;
-  if (w >= 10) {
-    WaveGridStep = 10;
-    ScaleGraph->SetItemIndex(2);
-  } else if (w >= 5) {
-    WaveGridStep = 5;
-    ScaleGraph->SetItemIndex(1);
-  } else {
-    WaveGridStep = 1;
-    ScaleGraph->SetItemIndex(0);
-  }
+  const auto c = ChooseScalesFor(Sound.Format().nSamplesPerSec, View.FftSize);
+  if (!c) return;
+  // Each selection runs its group's handler when it changes the selection; those set the
+  // same step and redraw their view.
+  ScaleFft->SetItemIndex(c->fftItem);
+  View.FftGridStep = c->fftGridStep;
+  View.WaveGridStep = c->waveGridStep;
+  ScaleGraph->SetItemIndex(c->waveItem);
 }
 
 void TFormMain::NewClick() {
   if (Recording) return;
   // A playback in progress is stopped first, so that no device stays open and no timer
   // runs for the sound about to be freed.
-  if (Playing) StopPlaying();
-  if (MixerOpen) {
-    DestroyMixer();
-    MixerOpen = false;
-  }
-  if (OutDeviceOpen) CloseWaveOut();
-  if (InDeviceOpen) CloseWaveIn();
-  if (WaveHdr) FreeSound();
+  if (Player.Playing()) StopPlaying();
+  GiveUpSound();
   ClearBox(PaintBoxGra->Canvas());
   ClearBox(PaintBoxFft->Canvas());
 }
@@ -245,14 +159,10 @@ void TFormMain::ShutDown() {
     DestroyMixer();
     MixerOpen = false;
   }
-  if (Playing) StopPlaying();
+  if (Player.Playing()) StopPlaying();
   if (Recording && RecCollecting) RecordOrStop();
-  if (InDeviceOpen || OutDeviceOpen) {
-    if (OutDeviceOpen) CloseWaveOut();
-    if (InDeviceOpen) CloseWaveIn();
-    FreeSound();
-  }
-  FreeFftBuffers();
+  if (InDeviceOpen || Player.OutDeviceOpen()) GiveUpSound();
+  Analysis.Release();
 }
 
 void TFormMain::DestroyMixer() {
@@ -280,16 +190,16 @@ QString TFormMain::DeviceErrorText(const DeviceResult& r) {
 }
 
 void TFormMain::FormatDataClick() {
-  if (Playing || Recording || MixerOpen) return;
+  if (Player.Playing() || Recording || MixerOpen) return;
   {
     Tbitsampling dialog(this);
     dialog.exec();
   }
-  FftSpan = double(RecSampleRate / 2);
+  View.FftSpan = double(NewSound.RecSampleRate / 2);
 }
 
 void TFormMain::SlowRecTimeClick() {
-  if (Playing || Recording || MixerOpen) return;
+  if (Player.Playing() || Recording || MixerOpen) return;
   TOKBottomDlg dialog(this);
   dialog.exec();
 }
@@ -304,12 +214,13 @@ void TFormMain::Help1Click() { ShowMessage(kHomePage, "Help"); }
 void TFormMain::wavedatafmtPaint() { DrawFormatBox(); }
 
 QStringList TFormMain::FormatBoxLines() const {
+  const WAVEFORMATEX& fmt = Sound.Format();
+  const std::uint32_t size = std::uint32_t(Sound.Size());
   QString time;
-  if (WaveFormat.nAvgBytesPerSec != 0)
-    time = FormatFixed(double(std::uint32_t(DataSize)) / WaveFormat.nAvgBytesPerSec, 2);
-  return {"Bit=" + QString::number(WaveFormat.wBitsPerSample),
-          "Sampling=" + QString::number(WaveFormat.nSamplesPerSec),
-          "Size=" + QString::number(std::uint32_t(DataSize)), "Time=" + time + "s"};
+  if (fmt.nAvgBytesPerSec != 0) time = FormatFixed(double(size) / fmt.nAvgBytesPerSec, 2);
+  return {"Bit=" + QString::number(fmt.wBitsPerSample),
+          "Sampling=" + QString::number(fmt.nSamplesPerSec), "Size=" + QString::number(size),
+          "Time=" + time + "s"};
 }
 
 void TFormMain::DrawFormatBox() {

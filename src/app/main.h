@@ -1,26 +1,38 @@
 #pragma once
-// The main window: holds the one sound document (format, sample bytes, playback header),
-// the device handles and transport flags, the settings for new sound, the view settings,
-// the analysis arrays and the peak tables. Every other window reaches it through FormMain.
+// The main window: the controls, the menu and the handlers the user reaches, wired to the
+// core objects that hold the state and do the work:
+//   Sound     the sound document (format, block, size, playback header);
+//   Player    the transport (output device, playing, play position, late notices);
+//   Analysis  the analysis arrays and the harmonic peak tables;
+//   View      the view settings; NewSound the settings for sound made here.
+// A handler tests the state, calls the core, and turns what it returns into captions,
+// drawings and boxes. Other windows reach these objects through FormMain.
 //
-// Threads: everything here runs on the GUI thread. Devices report through a notice queue
-// whose notices are handled on the GUI thread, in turn with the other events.
+// Threads: everything here runs on the GUI thread. Devices post their notices to a queue
+// whose pump hands them to MMWomDone / MMWimData on the GUI thread, in turn with the other
+// events.
 //
-// The implementation is split by concern: main.cpp (state, start-up, shutdown, document),
-// main_layout.cpp (controls and menu), main_files.cpp (Open, AddFile, Save),
-// main_views.cpp (views, scales, peaks), main_transport.cpp (playback, timer, cursor),
-// main_record.cpp (recording), main_mix.cpp (mixer and fftmix).
+// The implementation is split by concern: main.cpp (start-up, shutdown, giving a sound
+// up, shell commands, format box), main_layout.cpp (controls and menu), main_files.cpp
+// (Open, AddFile, Save), main_views.cpp (views, scales, readout), main_transport.cpp
+// (playback, timer, cursor), main_record.cpp (recording), main_mix.cpp (mixer, fftmix).
 
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
-#include "analysis/myfft.h"
+#include "analysis/SpectrumAnalysis.h"
 #include "audio/AudioDevices.h"
-#include "base/wavetypes.h"
+#include "audio/NoticeQueue.h"
+#include "model/NewSoundSettings.h"
+#include "model/SoundDocument.h"
+#include "model/Transport.h"
+#include "model/ViewSettings.h"
 
 class QLabel;
 class QPushButton;
@@ -32,20 +44,16 @@ class RadioGroup;
 class ScrollBar;
 class UpDown;
 class Prompts;
-class NoticeQueue;
 class NoticePump;
 
 class TFormMain : public QMainWindow {
   Q_OBJECT
 public:
-  static constexpr int kPeakSlots = 120;  // indices 1 .. 119 in use, 0 unused
-  static constexpr std::uint32_t kMaxFftSize = 4096;
-
   // `devices` and `prompts` must outlive the window.
   TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent = nullptr);
   ~TFormMain() override;
 
-  // ---- Controls (objectName = member name) ----
+  // ---- Controls (objectName = member name; what each one is: see the end of the class) ----
   PaintBox* PaintBoxGra = nullptr;
   PaintBox* PaintBoxFft = nullptr;
   PaintBox* PaintBoxfftfilter = nullptr;
@@ -83,87 +91,45 @@ public:
   static const QString OpenDialog1Filter;  // "wav|*.wav"
   static const QString SaveDialog1Filter;  // "wav|*.wav|all|*.*"
 
-  // ---- Fields, in declaration order ----
-  double* FftMagnitude = nullptr;   // kMaxFftSize doubles
-  double* FftInput = nullptr;       // kMaxFftSize doubles
-  TComplex* FftWork = nullptr;      // kMaxFftSize values
-  TComplex* FftSpectrum = nullptr;  // kMaxFftSize values
-  std::unique_ptr<WaveOutDevice> HWaveOut;
+  // ---- State ----
+  SoundDocument Sound;
+  NewSoundSettings NewSound;
+  ViewSettings View;
+  SpectrumAnalysis Analysis;
+
+private:
+  NoticeQueue notices_;  // before Player, which posts into it
+
+public:
+  Transport Player;
+
+  // Recording (filled in by the recorder).
   std::unique_ptr<WaveInDevice> HWaveIn;
-  WAVEHDR* WaveHdr = nullptr;
-  WAVEHDR* RecHdr2 = nullptr;
-  WAVEHDR* RecHdr3 = nullptr;
-  WAVEHDR* RecHdr4 = nullptr;
-  std::uint8_t* RecData = nullptr;
-  std::uint8_t* RecBuf2 = nullptr;
-  std::uint8_t* RecBuf3 = nullptr;
-  std::uint8_t* RecBuf4 = nullptr;
-  std::uint32_t RecTotal = 0;
-  bool OutDeviceOpen = false;
-  bool Playing = false;
   bool InDeviceOpen = false;
   bool Recording = false;
   bool RecCollecting = false;
-  bool RecStopping = false;
-  bool RecStopDone = false;
-  WAVEFORMATEX WaveFormat;
-  MMTIME PlayTime;
-  std::int32_t PlayPos = 0;       // bytes into WaveData; a multiple of nBlockAlign
-  std::uint32_t FftSize = 512;    // frames per view window and FFT, 256 .. 4096
-  std::int32_t DataSize = 0;      // bytes in WaveData
-  std::int32_t WaveGridStep = 10;  // ms
-  std::int32_t WaveGridMajor = 5;
-  std::int32_t FftGridStep = 100;  // Hz
-  std::int32_t FftGridMajor = 5;
-  std::uint32_t FilterFreq = 20;  // Hz
-  std::int32_t FilterX = 2;       // pixels
-  double FftLevel = 0;            // magnitude units
-  std::int32_t FftTimes = 1;      // 1 .. 200
-  std::int32_t WaveTimes = 1;     // 1 .. 9
-  std::uint32_t WaveStep = 1;
-  std::int32_t RecLimitSeconds = 300;
-  std::uint8_t* MixData = nullptr;
-  WAVEFORMATEX* MixFormat = nullptr;
-  std::int32_t* MixSize = nullptr;
-  bool MixerOpen = false;
-  std::uint32_t RecBits = 8;
-  std::uint32_t RecSampleRate = 8000;
-  double MixSeconds = 0.5;
-  double PeakLevel[kPeakSlots] = {};
-  std::uint32_t PeakHarmonic[kPeakSlots] = {};
-  TComplex PeakValue[kPeakSlots] = {};
-  std::uint32_t PeakCount = 0;
-  bool FftMixMode = false;
-  std::int32_t BaseFreq = 0;
-  double SlowRecSeconds = 0.2;
-  ScrollBar* PlayScrollBarRef = nullptr;
-  std::uint8_t* WaveData = nullptr;
-  bool MixerFromFft = false;
-  std::uint8_t* FftMixData = nullptr;
-  std::uint8_t* SavedWaveData = nullptr;
-  std::uint32_t SavedDataSize = 0;
-  double FftSpan = 4000.0;  // Hz at the right edge of the spectrum view
 
-  // The mixer window while it exists (MixerOpen); owned by this window.
+  // The tone mixer window while it exists (MixerOpen); owned by this window.
   QPointer<QWidget> mixplay;
+  bool MixerOpen = false;
+  bool MixerFromFft = false;  // it was opened by fftmix
+  bool FftMixMode = false;    // it is to take the analysed harmonics over
 
-  // ---- Document and start-up (main.cpp) ----
+  // ---- Start-up, shutdown, the sound (main.cpp) ----
   void FormCreate();
-  void MakeWaveFormat(WAVEFORMATEX& fmt);
-  void ClearSoundRefs();
-  bool HasSound() const;
-  void FreeSound();
-  bool AllocFftBuffers(std::uint32_t n);
-  void FreeFftBuffers();
-  std::uint32_t WaveStepFor() const;
+  bool AllocFftBuffers();  // the analysis arrays; "No memory" on failure
+  void ShutDown();
+  // Gives the held sound up: the mixer window (without its close handler), both devices
+  // and the document's blocks.
+  void GiveUpSound();
+  bool ConfirmNewData();
+  void DestroyMixer();  // destroys the mixer window without running its close handler
   void ResetPlayRange();
   void ChooseScales();
-  void ShutDown();
-  void DestroyMixer();  // destroys the mixer window without running its close handler
   void DrawFormatBox();
   QStringList FormatBoxLines() const;  // the four lines DrawFormatBox writes
   void ShowMessage(const QString& text, const QString& caption);
-  // Text of a device's refusal as the boxes show it (at most 127 characters).
+  // A device's refusal as the boxes show it (at most 127 characters).
   static QString DeviceErrorText(const DeviceResult& r);
 
   // ---- Menu and shell handlers ----
@@ -181,20 +147,15 @@ public:
   // ---- Files (main_files.cpp) ----
   bool LoadWaveFile(const QString& path);
   bool AppendWaveFile(const QString& path);
-  bool SaveWaveFile(const QString& path, std::int32_t size);
+  bool SaveWaveFile(const QString& path);
 
   // ---- Views (main_views.cpp) ----
   void RedrawViews();
-  void RedrawViewsAt(std::uint32_t n, const std::uint8_t* data, PaintBox* waveBox,
-                     PaintBox* spectrumBox, std::uint32_t bits, std::uint32_t channels,
-                     std::uint32_t offset);
-  void DrawWave();
-  void DrawSpectrum();
-  void DrawLevelLine(PaintBox* box, int baseline, double f);
-  void DrawFilterLine(PaintBox* box);
-  void DrawWaveGrid(int minor, int major);
-  void DrawFftGrid(int minor, int major);
-  void DrawGrid(PaintBox* box, double minor, double major, double span);
+  // Both views, without grids, for the window of FftSize frames at `offset` of the held
+  // sound, then the readout.
+  void RedrawViewsAt(std::uint32_t offset);
+  void DrawWaveGrid();
+  void DrawFftGrid();
   void PaintBoxGraPaint();
   void PaintBoxFftPaint();
   void PaintBoxfftfilterPaint();
@@ -208,30 +169,21 @@ public:
   void PaintBoxfftfilterMouseDown(int x, int y);
   bool FindPeaks();
   void ShowBaseFreq(bool found);  // Label2: BaseFreq in decimal, or empty
-  int WaveZoom() const;           // ScrollBarWaveTimes.Max - Position + 1
-  // The spectrum of n frames at byte `offset` of `data` (a block of DataSize bytes) into
-  // `box`, with the level line after channel 1.
-  void DrawSpectrumOf(PaintBox* box, std::uint32_t n, const std::uint8_t* data,
-                      std::uint32_t bits, std::uint32_t channels, std::uint32_t offset);
+  // A painting job for the window of FftSize frames that `source` gives at paint time,
+  // with the view settings of this moment; it paints after the caller has returned.
+  void StartPaintJob(std::function<std::optional<SoundView>()> source);
+  std::uint32_t SpectrumRate() const;  // the rate of the spectrum's frequency axis
 
   // ---- Playback and transport (main_transport.cpp) ----
-  bool OpenWaveOut();
+  bool OpenWaveOut();  // the device for the held sound; "ERROR" box on refusal
   void CloseWaveOut();
-  bool PrepareOut(std::uint8_t* data, std::int32_t pos, std::int32_t size);
-  bool StartOut(std::uint8_t* data, std::int32_t pos, std::int32_t size);
   bool StopPlaying();
   void MMWomDone();
   void PlayButtonClick();
   void PlayOrStop();
   void Timer1Timer();
   void PlayScrollBarScroll(int& position);
-  bool ConfirmNewData();
-  double BytesToSeconds(std::int32_t offset) const;
-  static bool HasRoom(std::uint32_t size, std::uint32_t start, std::uint32_t block,
-                      std::uint32_t frame);
-  // A painting job for FftSize frames at `offset` of `data` (a block of `size` bytes),
-  // with the view settings of this moment; it paints after the caller has returned.
-  void StartPaintJob(const std::uint8_t* data, std::uint32_t size, std::uint32_t offset);
+  void SyncTimer();  // Timer1 runs exactly while the transport wants it
   // "0.000s" with the locale's decimal separator.
   static QString FormatSeconds(double seconds);
   // `decimals` decimals, the locale's decimal separator, no digit grouping.
@@ -248,7 +200,6 @@ public:
   void fftmixClick();
   void LBAorFFTDblClick();
 
-  // The devices this window opens, and the box shown for every prompt.
   AudioDevices& Devices() { return devices_; }
   Prompts& Ask() { return prompts_; }
 
@@ -260,22 +211,28 @@ private:
   void CreateControls();
   void CreateMenu();
   void BindHandlers();
-  void HandleNotices();
+  void DrawWave();
+  void DrawSpectrum();
+  void ShowDone(const Transport::Done& done);
 
   AudioDevices& devices_;
   Prompts& prompts_;
-  std::unique_ptr<NoticeQueue> notices_;
   NoticePump* pump_ = nullptr;
   bool shutDown_ = false;
-  // Changes whenever a block a painting job may draw from is freed or moved; a job made
-  // under another epoch is dropped instead of painted.
-  std::uint64_t soundEpoch_ = 0;
-  // Every written block brings exactly one completion notice. blockOwed_: the current
-  // device's block has not had its notice handled yet. staleNotices_: notices still to
-  // come for blocks given up by a stop or a close, which must not end a later playback.
-  bool blockOwed_ = false;
-  int staleNotices_ = 0;
-  void GiveUpBlock();
+
+  // What the cryptic control names are:
+  //   PaintBoxGra: waveform view; PaintBoxFft: spectrum view; PaintBoxfftfilter: the strip
+  //   under it where a click sets the filter frequency; wavedatafmt: format box (bits,
+  //   rate, size, time); Bevel1: its frame; PlayScrollBar: play cursor (bytes);
+  //   ScrollBarWaveTimes / ScrollBarFftTimes: vertical magnification of the two views;
+  //   Label1: elapsed time "0.000s"; Label2: base-frequency readout (large red digits);
+  //   Choicedatanum: "DataNum", frames per view window (256 .. 4096); ScaleGraph: "ms",
+  //   waveform grid step; ScaleFft: "Hz", spectrum grid step; Label4: "Scale" beside
+  //   UpDownfftscale, the span arrows of the spectrum; Label5: "Filter" beside LbFilter,
+  //   the filter frequency; LBAorFFT: "BASE", shown while the mixer's rebuilt sound
+  //   replaces the analysed one; PlayButton: PLAY/STOP; RepButton: REC/STOP; Mixer: opens
+  //   the tone mixer; fftmix: hands the analysed harmonics to it; Timer1: the 200 ms
+  //   follow timer; File1: File menu; Delay1: Option menu; Version: the About box.
 };
 
 // The single main window, set while it exists.

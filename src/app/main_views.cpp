@@ -3,138 +3,108 @@
 // held sound from byte PlayPos.
 
 #include <QLabel>
-#include <cmath>
 
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
-#include "analysis/PeakAnalysis.h"
 #include "analysis/mygraph.h"
-#include "base/nearest.h"
+#include "analysis/mygraphthread.h"
 #include "analysis/viewgrid.h"
 #include "main.h"
+#include "model/PlayRange.h"
 
-namespace {
-// Magnitude-to-pixel factor of the sample width of new sound (RecBits), as the level
-// click uses it.
-double ScaleOfBits(std::uint32_t bits) { return SpectrumScale(int(bits)); }
-}  // namespace
-
-int TFormMain::WaveZoom() const {
-  return ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
-}
+std::uint32_t TFormMain::SpectrumRate() const { return NewSound.RecSampleRate; }
 
 void TFormMain::DrawWave() {
-  if (!HasSound()) return;
-  DrawWaveBox(int(WaveStep), int(FftSize), WaveZoom(), PaintBoxGra->Canvas(),
-              WaveFormat.wBitsPerSample, WaveFormat.nChannels, PlayPos, WaveData, DataSize);
+  if (!Sound.HasSound()) return;
+  DrawWaveBox(PaintBoxGra->Canvas(), Sound.ViewShown(Player.PlayPos(), int(View.FftSize)),
+              WaveStyle{int(View.WaveStep), View.WaveTimes});
 }
 
 void TFormMain::DrawSpectrum() {
-  if (!HasSound()) return;
-  DrawSpectrumOf(PaintBoxFft, FftSize, WaveData, WaveFormat.wBitsPerSample,
-                 WaveFormat.nChannels, std::uint32_t(PlayPos));
-}
-
-void TFormMain::DrawSpectrumOf(PaintBox* box, std::uint32_t n, const std::uint8_t* data,
-                               std::uint32_t bits, std::uint32_t channels,
-                               std::uint32_t offset) {
-  const SpectrumDraw r =
-      DrawSpectrumBox(RecSampleRate, int(n), FftTimes, box->Canvas(), int(bits), int(channels),
-                      offset, data, DataSize, FftInput, FftMagnitude, FftSpectrum, FftWork,
-                      FftSpan, FftLevel);
+  if (!Sound.HasSound()) return;
+  const SpectrumDraw r = DrawSpectrumBox(
+      PaintBoxFft->Canvas(), Sound.ViewShown(Player.PlayPos(), int(View.FftSize)),
+      SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, View.FftLevel},
+      Analysis.Arrays());
   if (r == SpectrumDraw::SecondTransformFailed) ShowMessage("error", QString());
 }
 
-void TFormMain::DrawLevelLine(PaintBox* box, int baseline, double f) {
-  ::DrawLevelLine(box->Canvas(), baseline, f, FftLevel, FftTimes);
+void TFormMain::DrawWaveGrid() {
+  if (Player.Playing() || Recording) return;
+  const double span = WaveGridSpan(int(View.FftSize), Sound.Format().nSamplesPerSec);
+  DrawGrid(PaintBoxGra->Canvas(), View.WaveGridStep, View.WaveGridStep * View.WaveGridMajor, span);
 }
 
-void TFormMain::DrawFilterLine(PaintBox* box) { ::DrawFilterLine(box->Canvas(), FilterX); }
-
-void TFormMain::DrawWaveGrid(int minor, int major) {
-  if (Playing || Recording) return;
-  const double span = WaveGridSpan(int(FftSize), WaveFormat.nSamplesPerSec);
-  DrawGrid(PaintBoxGra, minor, major, span);
-}
-
-void TFormMain::DrawFftGrid(int minor, int major) {
-  if (Playing || Recording) return;
-  DrawGrid(PaintBoxFft, minor, major, FftSpan);
-}
-
-void TFormMain::DrawGrid(PaintBox* box, double minor, double major, double span) {
-  ::DrawGrid(box->Canvas(), minor, major, span);
+void TFormMain::DrawFftGrid() {
+  if (Player.Playing() || Recording) return;
+  DrawGrid(PaintBoxFft->Canvas(), View.FftGridStep, View.FftGridStep * View.FftGridMajor,
+           View.FftSpan);
 }
 
 void TFormMain::RedrawViews() {
-  ClearBox(PaintBoxGra->Canvas());
-  DrawWaveGrid(WaveGridStep, WaveGridStep * WaveGridMajor);
-  DrawWave();
-  ClearBox(PaintBoxFft->Canvas());
-  DrawFftGrid(FftGridStep, FftGridStep * FftGridMajor);
-  DrawSpectrum();
-  ShowBaseFreq(WaveFormat.nAvgBytesPerSec != 0 && FindPeaks());
+  PaintBoxGraPaint();
+  PaintBoxFftPaint();
+  ShowBaseFreq(Sound.Format().nAvgBytesPerSec != 0 && FindPeaks());
 }
 
-void TFormMain::RedrawViewsAt(std::uint32_t n, const std::uint8_t* data, PaintBox* waveBox,
-                              PaintBox* spectrumBox, std::uint32_t bits, std::uint32_t channels,
-                              std::uint32_t offset) {
-  ClearBox(waveBox->Canvas());
-  DrawWaveBox(int(WaveStep), int(n), WaveZoom(), waveBox->Canvas(), int(bits), int(channels),
-              offset, data, DataSize);
-  ClearBox(spectrumBox->Canvas());
-  DrawSpectrumOf(spectrumBox, n, data, bits, channels, offset);
-  if (WaveFormat.nAvgBytesPerSec != 0) ShowBaseFreq(FindPeaks());
+void TFormMain::RedrawViewsAt(std::uint32_t offset) {
+  const SoundView view = Sound.ViewShown(offset, int(View.FftSize));
+  ClearBox(PaintBoxGra->Canvas());
+  DrawWaveBox(PaintBoxGra->Canvas(), view, WaveStyle{int(View.WaveStep), View.WaveTimes});
+  ClearBox(PaintBoxFft->Canvas());
+  const SpectrumDraw r = DrawSpectrumBox(
+      PaintBoxFft->Canvas(), view,
+      SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, View.FftLevel},
+      Analysis.Arrays());
+  if (r == SpectrumDraw::SecondTransformFailed) ShowMessage("error", QString());
+  if (Sound.Format().nAvgBytesPerSec != 0) ShowBaseFreq(FindPeaks());
 }
 
 void TFormMain::PaintBoxGraPaint() {
   ClearBox(PaintBoxGra->Canvas());
-  DrawWaveGrid(WaveGridStep, WaveGridStep * WaveGridMajor);
+  DrawWaveGrid();
   DrawWave();
 }
 
 void TFormMain::PaintBoxFftPaint() {
   ClearBox(PaintBoxFft->Canvas());
-  DrawFftGrid(FftGridStep, FftGridStep * FftGridMajor);
+  DrawFftGrid();
   DrawSpectrum();
 }
 
 void TFormMain::PaintBoxfftfilterPaint() {
   ClearBox(PaintBoxfftfilter->Canvas());
-  DrawFilterLine(PaintBoxfftfilter);
+  DrawFilterLine(PaintBoxfftfilter->Canvas(), View.FilterX);
 }
 
 void TFormMain::ScrollBarWaveTimesScroll(int& position) {
   ScrollBarWaveTimes->SetPosition(position);
-  WaveTimes = WaveZoom();
-  if (Playing || Recording) return;  // the next painting job takes the new zoom
+  View.WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
+  if (Player.Playing() || Recording) return;  // the next painting job takes the new zoom
   PaintBoxGraPaint();
 }
 
 void TFormMain::ScrollBarFftTimesScroll(int& position) {
   ScrollBarFftTimes->SetPosition(position);
-  FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
-  if (Playing || Recording) return;
+  View.FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
+  if (Player.Playing() || Recording) return;
   PaintBoxFftPaint();
 }
 
 void TFormMain::ChoicedatanumClick() {
-  FftSize = std::uint32_t(Nearest(std::pow(2.0, Choicedatanum->ItemIndex()))) * 256;
-  WaveStep = WaveStepFor();
-  // The last start offset at which a whole view window fits.
-  std::int64_t last = std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * FftSize;
-  if (last <= 0) {
+  View.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
+  View.WaveStep = 1;
+  const PlayRange::Window w =
+      PlayRange::Fit(Sound.Size(), Sound.Format().nBlockAlign, View.FftSize);
+  if (w.fftSize != View.FftSize) {
     Choicedatanum->SetItemIndex(0);
-    FftSize = 256;
-    WaveStep = WaveStepFor();
-    last = std::int64_t(DataSize) - std::int64_t(WaveFormat.nBlockAlign) * FftSize;
+    View.FftSize = w.fftSize;
+    View.WaveStep = 1;
   }
-  // A sound shorter than one window of 256 frames keeps position and range at 0.
-  if (last < 0) last = 0;
-  if (last < PlayScrollBar->Position()) PlayPos = std::int32_t(last);
-  PlayScrollBar->SetMax(int(last));
-  if (!Playing && !Recording) {
+  if (w.last < PlayScrollBar->Position()) Player.SetPlayPos(std::int32_t(w.last));
+  PlayScrollBar->SetMax(int(w.last));
+  if (!Player.Playing() && !Recording) {
     ChooseScales();
     RedrawViews();
   }
@@ -143,50 +113,67 @@ void TFormMain::ChoicedatanumClick() {
 void TFormMain::ScaleGraphClick() {
   static constexpr int kSteps[] = {1, 5, 10};
   const int i = ScaleGraph->ItemIndex();
-  if (i >= 0 && i < 3) WaveGridStep = kSteps[i];
+  if (i >= 0 && i < 3) View.WaveGridStep = kSteps[i];
   PaintBoxGraPaint();
 }
 
 void TFormMain::ScaleFftClick() {
   static constexpr int kSteps[] = {100, 200, 500, 1000};
   const int i = ScaleFft->ItemIndex();
-  if (i >= 0 && i < 4) FftGridStep = kSteps[i];
+  if (i >= 0 && i < 4) View.FftGridStep = kSteps[i];
   PaintBoxFftPaint();
 }
 
 void TFormMain::UpDownfftscaleClick(bool next) {
-  StepFftSpan(next, FftSpan, FilterX, RecSampleRate);
+  StepFftSpan(next, View.FftSpan, View.FilterX, SpectrumRate());
   RedrawViews();
 }
 
 void TFormMain::PaintBoxFftMouseDown(int, int y) {
-  const double f = ScaleOfBits(RecBits);
+  // The scale of the sample width of new sound, as the level line was always set.
+  const double f = SpectrumScale(int(NewSound.RecBits));
   const int baseline = PaintBoxFft->Height() - 1;
   // With no scale for the sample width there is no level the row stands for.
-  if (const auto level = LevelFromClick(y, baseline, FftTimes, f)) FftLevel = *level;
+  if (const auto level = LevelFromClick(y, baseline, View.FftTimes, f)) View.FftLevel = *level;
   RedrawViews();
-  DrawLevelLine(PaintBoxFft, baseline, f);
+  DrawLevelLine(PaintBoxFft->Canvas(), baseline, f, View.FftLevel, View.FftTimes);
 }
 
 void TFormMain::PaintBoxfftfilterMouseDown(int x, int) {
-  FilterFreq = FilterFreqFromClick(x, FftSpan, PaintBoxFft->Width());
-  FilterX = x;
+  View.FilterFreq = FilterFreqFromClick(x, View.FftSpan, PaintBoxFft->Width());
+  View.FilterX = x;
   PaintBoxfftfilterPaint();
   RedrawViews();
   ImageCanvas& c = PaintBoxFft->Canvas();
   c.SetFontColor(Colors::Green);
-  c.TextOut(x + 1, 0, std::to_string(FilterFreq));
-  LbFilter->setText(QString::number(FilterFreq));
-  DrawFilterLine(PaintBoxFft);
+  c.TextOut(x + 1, 0, std::to_string(View.FilterFreq));
+  LbFilter->setText(QString::number(View.FilterFreq));
+  DrawFilterLine(PaintBoxFft->Canvas(), View.FilterX);
 }
 
 bool TFormMain::FindPeaks() {
-  const PeakInput in{FftMagnitude,       FftSpectrum, std::int32_t(FftSize),
-                     WaveFormat.nSamplesPerSec, FftLevel, FilterFreq, !Playing && !Recording};
-  const PeakTables out{PeakCount, PeakLevel, PeakHarmonic, PeakValue, BaseFreq};
-  return ::FindPeaks(in, out);
+  return Analysis.FindPeaks({std::int32_t(View.FftSize), Sound.Format().nSamplesPerSec,
+                             View.FftLevel, View.FilterFreq, !Player.Playing() && !Recording});
 }
 
 void TFormMain::ShowBaseFreq(bool found) {
-  Label2->setText(found ? QString::number(BaseFreq) : QString());
+  Label2->setText(found ? QString::number(Analysis.BaseFreq) : QString());
+}
+
+void TFormMain::StartPaintJob(std::function<std::optional<SoundView>()> source) {
+  auto job = std::make_shared<MyPaintGraph>(
+      std::move(source), WaveStyle{int(View.WaveStep), View.WaveTimes},
+      SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, std::nullopt},
+      Analysis.Arrays(), PaintBoxGra->Canvas(), PaintBoxFft->Canvas());
+  // Runs after this handler has returned; dropped with the window. A playback job is also
+  // dropped when its playback has ended since (it would wipe the grids of the full redraw
+  // at the stop), and any job when the analysis arrays were given up.
+  QMetaObject::invokeMethod(
+      this,
+      [this, job, playback = Player.Playing(), input = Analysis.Arrays().input] {
+        if (input != Analysis.Arrays().input || (playback && !Player.Playing())) return;
+        if (job->Paint() == MyPaintGraph::Outcome::SecondTransformFailed)
+          ShowMessage("error", QString());
+      },
+      Qt::QueuedConnection);
 }

@@ -30,23 +30,23 @@ Tbitsampling::Tbitsampling(QWidget* owner) : QDialog(owner) {
 }
 
 void Tbitsampling::FormCreate() {
-  Bit->SetItemIndex(FormMain->RecBits == 8 ? 0 : 1);
+  Bit->SetItemIndex(FormMain->NewSound.RecBits == 8 ? 0 : 1);
   int item = -1;
   for (int i = 0; i < 9; ++i)
-    if (kRates[i] == FormMain->RecSampleRate) item = i;
+    if (kRates[i] == FormMain->NewSound.RecSampleRate) item = i;
   if (item < 0) {
-    FormMain->RecSampleRate = 48000;
+    FormMain->NewSound.RecSampleRate = 48000;
     item = 8;
   }
   Sampling->SetItemIndex(item);
 }
 
 void Tbitsampling::BitClick() {
-  if (Bit->ItemIndex() == 0) FormMain->RecBits = 8;
-  if (Bit->ItemIndex() == 1) FormMain->RecBits = 16;
+  if (Bit->ItemIndex() == 0) FormMain->NewSound.RecBits = 8;
+  if (Bit->ItemIndex() == 1) FormMain->NewSound.RecBits = 16;
 }
 
 void Tbitsampling::SamplingClick() {
   const int i = Sampling->ItemIndex();
-  if (i >= 0 && i < 9) FormMain->RecSampleRate = kRates[i];
+  if (i >= 0 && i < 9) FormMain->NewSound.RecSampleRate = kRates[i];
 }

@@ -32,10 +32,10 @@ TOKBottomDlg::TOKBottomDlg(QWidget* owner) : QDialog(owner) {
 }
 
 void TOKBottomDlg::FormCreate() {
-  SlowRecTime->SetItemIndex(int(Nearest(FormMain->SlowRecSeconds * 5 - 1)));
+  SlowRecTime->SetItemIndex(int(Nearest(FormMain->NewSound.SlowRecSeconds * 5 - 1)));
 }
 
 void TOKBottomDlg::SlowRecTimeClick() {
   const int i = SlowRecTime->ItemIndex();
-  if (i >= 0 && i < 5) FormMain->SlowRecSeconds = kSeconds[i];
+  if (i >= 0 && i < 5) FormMain->NewSound.SlowRecSeconds = kSeconds[i];
 }

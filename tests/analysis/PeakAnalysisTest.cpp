@@ -46,8 +46,9 @@ struct Spectrum {
     }
     std::vector<std::uint32_t> px(393 * 177);
     PixelCanvas box(px.data(), 393, 177, 393);
-    DrawSpectrumBox(8000, 512, 1, box, 8, 1, 0, d.data(), 512, input.data(), magnitude.data(),
-                    spectrum.data(), work.data(), 4000);
+    DrawSpectrumBox(box, SoundView{d.data(), 512, 1, 8, 0, 512},
+                    SpectrumStyle{8000, 1, 4000, std::nullopt},
+                    FftArrays{input.data(), magnitude.data(), spectrum.data(), work.data()});
   }
   PeakInput In(bool idle = true, double level = kStartLevel, std::uint32_t filter = 20) const {
     return {magnitude.data(), spectrum.data(), 512, 8000, level, filter, idle};

@@ -85,19 +85,21 @@ void Put16(std::vector<std::uint8_t>& d, std::size_t at, int v) {
   d[at + 1] = std::uint8_t((v >> 8) & 0xFF);
 }
 
-struct FftArrays {
+struct TestArrays {
   std::vector<double> input = std::vector<double>(4096, 0.0);
   std::vector<double> magnitude = std::vector<double>(4096, 0.0);
   std::vector<TComplex> spectrum = std::vector<TComplex>(4096, TComplex{0, 0});
   std::vector<TComplex> work = std::vector<TComplex>(4096, TComplex{0, 0});
+  FftArrays Arrays() {
+    return FftArrays{input.data(), magnitude.data(), spectrum.data(), work.data()};
+  }
 };
 
 SpectrumDraw Spectrum(Canvas& box, const std::vector<std::uint8_t>& d, int bits, int channels,
-                      FftArrays& a, double span = 4000, int N = 512,
+                      TestArrays& a, double span = 4000, int N = 512,
                       std::optional<double> level = std::nullopt) {
-  return DrawSpectrumBox(8000, N, 1, box, bits, channels, 0, d.data(),
-                         std::int64_t(d.size()), a.input.data(), a.magnitude.data(),
-                         a.spectrum.data(), a.work.data(), span, level);
+  return DrawSpectrumBox(box, SoundView{d.data(), std::int64_t(d.size()), channels, bits, 0, N},
+                         SpectrumStyle{8000, 1, span, level}, a.Arrays());
 }
 
 // ---- Waveform ----
@@ -108,7 +110,7 @@ TEST(WavePlot, DrawWaveBox_EightBitMonoRows) {
     SCOPED_TRACE(byte);
     Image img(393, 169);
     const auto d = Bytes8(256, std::uint8_t(byte));
-    DrawWaveBox(1, 256, 1, img.canvas, 8, 1, 0, d.data(), 256);
+    DrawWaveBox(img.canvas, SoundView{d.data(), 256, 1, 8, 0, 256}, WaveStyle{1, 1});
     // The last point, x = 391, is a line end and not drawn.
     EXPECT_TRUE(img.OnlyRow(row, 0, 390, Colors::Green));
   }
@@ -117,14 +119,14 @@ TEST(WavePlot, DrawWaveBox_EightBitMonoRows) {
 TEST(WavePlot, DrawWaveBox_ZoomNineDrawsBelowTheBox) {
   Image img(393, 169);
   const auto d = Bytes8(256, 0);  // y = nearest(84.5 + 128 * 0.330078125 * 9) = 465
-  DrawWaveBox(1, 256, 9, img.canvas, 8, 1, 0, d.data(), 256);
+  DrawWaveBox(img.canvas, SoundView{d.data(), 256, 1, 8, 0, 256}, WaveStyle{1, 9});
   EXPECT_EQ(img.Count(Colors::Green), 0);
 }
 
 TEST(WavePlot, DrawWaveTrace_PointsSpanTheWidth) {
   Recorder rec(393, 169);
   const auto d = Bytes8(256, 128);
-  DrawWaveBox(1, 256, 1, rec, 8, 1, 0, d.data(), 256);
+  DrawWaveBox(rec, SoundView{d.data(), 256, 1, 8, 0, 256}, WaveStyle{1, 1});
   const auto t = rec.Trace(0);
   ASSERT_EQ(t.size(), 256u);  // MoveTo + 255 LineTo
   EXPECT_EQ(t[0].x, 0);
@@ -145,7 +147,7 @@ TEST(WavePlot, DrawWaveBox_SixteenBitStereoChannels) {
     Put16(d, 4 * i + 2, -100 * i);
   }
   Recorder rec(393, 169);
-  DrawWaveBox(1, n, 1, rec, 16, 2, 0, d.data(), std::int64_t(d.size()));
+  DrawWaveBox(rec, SoundView{d.data(), std::int64_t(d.size()), 2, 16, 0, n}, WaveStyle{1, 1});
   ASSERT_EQ(rec.ops.front().kind, 'P');
   EXPECT_EQ(rec.ops.front().pen, Colors::Green);
   const auto c1 = rec.Trace(0), c2 = rec.Trace(1);
@@ -166,7 +168,7 @@ TEST(WavePlot, DrawWaveBox_SixteenBitStereoChannels) {
     Put16(flat, 4 * i, 16384);
     Put16(flat, 4 * i + 2, -16384);
   }
-  DrawWaveBox(1, n, 1, img.canvas, 16, 2, 0, flat.data(), std::int64_t(flat.size()));
+  DrawWaveBox(img.canvas, SoundView{flat.data(), std::int64_t(flat.size()), 2, 16, 0, n}, WaveStyle{1, 1});
   EXPECT_TRUE(img.OnlyRow(35, 0, 390, Colors::Green));  // 56.333 - 21.125
   EXPECT_TRUE(img.OnlyRow(134, 0, 390, Colors::Blue));  // 112.667 + 21.125
 }
@@ -175,7 +177,7 @@ TEST(WavePlot, DrawWaveBox_OtherFormatsDrawNothing) {
   const auto d = Bytes8(4096, 0);
   for (auto [bits, channels] : {std::pair{12, 1}, {24, 1}, {8, 3}, {16, 0}}) {
     Image img(393, 169);
-    DrawWaveBox(1, 256, 1, img.canvas, bits, channels, 0, d.data(), 4096);
+    DrawWaveBox(img.canvas, SoundView{d.data(), 4096, channels, bits, 0, 256}, WaveStyle{1, 1});
     EXPECT_EQ(img.Count(Colors::Black), 393 * 169) << bits << " " << channels;
   }
 }
@@ -183,18 +185,18 @@ TEST(WavePlot, DrawWaveBox_OtherFormatsDrawNothing) {
 TEST(WavePlot, DrawWaveBox_NeverReadsPastTheBlock) {
   const auto d = Bytes8(100, 200);  // 100 frames for a 256-frame window
   Recorder rec(393, 169);
-  DrawWaveBox(1, 256, 1, rec, 8, 1, 0, d.data(), 100);
+  DrawWaveBox(rec, SoundView{d.data(), 100, 1, 8, 0, 256}, WaveStyle{1, 1});
   EXPECT_EQ(rec.Trace(0).size(), 100u);  // stops at the last frame
   Recorder past(393, 169), before(393, 169), zeroStep(393, 169);
-  DrawWaveBox(1, 256, 1, past, 8, 1, 100, d.data(), 100);
-  DrawWaveBox(1, 256, 1, before, 8, 1, -1, d.data(), 100);
-  DrawWaveBox(0, 256, 1, zeroStep, 8, 1, 0, d.data(), 100);
+  DrawWaveBox(past, SoundView{d.data(), 100, 1, 8, 100, 256}, WaveStyle{1, 1});
+  DrawWaveBox(before, SoundView{d.data(), 100, 1, 8, -1, 256}, WaveStyle{1, 1});
+  DrawWaveBox(zeroStep, SoundView{d.data(), 100, 1, 8, 0, 256}, WaveStyle{0, 1});
   EXPECT_TRUE(past.Trace(0).empty());
   EXPECT_TRUE(before.Trace(0).empty());
   EXPECT_TRUE(zeroStep.Trace(0).empty());
   // 16-bit stereo, 2.5 frames: two whole frames per channel.
   Recorder odd(393, 169);
-  DrawWaveBox(1, 256, 1, odd, 16, 2, 0, d.data(), 10);
+  DrawWaveBox(odd, SoundView{d.data(), 10, 2, 16, 0, 256}, WaveStyle{1, 1});
   EXPECT_EQ(odd.Trace(0).size(), 2u);
   EXPECT_EQ(odd.Trace(1).size(), 2u);
 }
@@ -216,7 +218,7 @@ TEST(SpectrumPlot, HammingWindow_SymmetricWithEnds008) {
 
 TEST(SpectrumPlot, DrawSpectrumBox_SineAt1000HzDrawnAtRows149And164) {
   const auto d = Sine8(512, 1000, 100, 8000);
-  FftArrays a;
+  TestArrays a;
   Image img(393, 177);
   EXPECT_EQ(Spectrum(img.canvas, d, 8, 1, a), SpectrumDraw::Drawn);
   EXPECT_NEAR(a.magnitude[64], 27.01, 0.01);
@@ -238,7 +240,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_SineAt1000HzDrawnAtRows149And164) {
 
 TEST(SpectrumPlot, DrawSpectrumBox_Span1000DrawsBins0To127) {
   const auto d = Sine8(512, 1000, 100, 8000);
-  FftArrays a;
+  TestArrays a;
   Recorder rec(393, 177);
   Spectrum(rec, d, 8, 1, a, 1000);
   const auto t = rec.Trace(0);
@@ -270,7 +272,7 @@ TEST(SpectrumPlot, DrawSpectrumTrace_NoAxisWithoutRateOrSpan) {
 }
 
 TEST(SpectrumPlot, DrawSpectrumBox_SilenceIsFlatOnTheBaseline) {
-  FftArrays a;
+  TestArrays a;
   Image mono(393, 177);
   Spectrum(mono.canvas, Bytes8(512, 128), 8, 1, a);
   EXPECT_TRUE(mono.OnlyRow(176, 0, 392, Colors::White));
@@ -292,7 +294,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_StereoChannelsOnTheirBaselines) {
     d[2 * i] = c1[i];
     d[2 * i + 1] = c2[i];
   }
-  FftArrays a;
+  TestArrays a;
   Image img(393, 177);
   EXPECT_EQ(Spectrum(img.canvas, d, 8, 2, a), SpectrumDraw::Drawn);
   EXPECT_EQ(img.canvas.PixelAt(98, 61), Colors::White);   // 88 - 27.01
@@ -304,7 +306,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_StereoChannelsOnTheirBaselines) {
 }
 
 TEST(SpectrumPlot, DrawSpectrumBox_SixteenBitHeightNearEightBit) {
-  FftArrays a;
+  TestArrays a;
   std::vector<std::uint8_t> d16(1024);
   for (int i = 0; i < 512; ++i)
     Put16(d16, 2 * i, int(std::nearbyint(32767 * std::sin(2 * kPi * 64 * i / 512))));
@@ -320,7 +322,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_SixteenBitHeightNearEightBit) {
 }
 
 TEST(SpectrumPlot, DrawSpectrumBox_OtherWidthDrawsFlatOnTheBaseline) {
-  FftArrays a;
+  TestArrays a;
   for (int i = 0; i < 512; ++i) a.input[i] = 50.0 * (i % 7);  // left by an earlier plot
   Image img(393, 177);
   Spectrum(img.canvas, Bytes8(4096, 7), 12, 1, a);
@@ -331,13 +333,14 @@ TEST(SpectrumPlot, DrawSpectrumBox_OtherWidthDrawsFlatOnTheBaseline) {
 TEST(SpectrumPlot, DrawSpectrumBox_RefusesWithoutTouchingAnything) {
   const auto d = Sine8(8192, 1000, 100, 8000);
   constexpr double kGuard = -9.0;
-  FftArrays a;
+  TestArrays a;
   a.input.assign(8192, kGuard);
   a.magnitude.assign(8192, kGuard);
   Image img(393, 177);
   auto run = [&](int N, int channels, double* input, double* mag) {
-    return DrawSpectrumBox(8000, N, 1, img.canvas, 8, channels, 0, d.data(), 8192, input, mag,
-                           a.spectrum.data(), a.work.data(), 4000);
+    return DrawSpectrumBox(img.canvas, SoundView{d.data(), 8192, channels, 8, 0, N},
+                           SpectrumStyle{8000, 1, 4000, std::nullopt},
+                           FftArrays{input, mag, a.spectrum.data(), a.work.data()});
   };
   // An invalid N must not fill the input for N values.
   EXPECT_EQ(run(8192, 1, a.input.data(), a.magnitude.data()), SpectrumDraw::NotDrawn);
@@ -354,7 +357,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_RefusesWithoutTouchingAnything) {
 
 TEST(SpectrumPlot, DrawSpectrumBox_MissingFramesCountAsSilence) {
   const auto d = Bytes8(100, 200);  // 100 frames for a 512-point window
-  FftArrays a;
+  TestArrays a;
   a.input.assign(4096, -1.0);
   Image img(393, 177);
   EXPECT_EQ(Spectrum(img.canvas, d, 8, 1, a), SpectrumDraw::Drawn);
@@ -364,7 +367,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_MissingFramesCountAsSilence) {
 }
 
 TEST(SpectrumPlot, DrawSpectrumBox_LevelLineComesBetweenTheChannels) {
-  FftArrays a;
+  TestArrays a;
   Recorder rec(393, 177);
   Spectrum(rec, Bytes8(1024, 128), 8, 2, a, 4000, 512, 0.5);
   // Trace 0 (channel 1), trace 1 (level line), trace 2 (channel 2).

@@ -1,0 +1,83 @@
+#include "model/SoundDocument.h"
+
+#include <utility>
+
+const SoundDocument::Block* SoundDocument::Find(Handle h) const {
+  const Block& b = h.slot == Slot::Own ? own_ : mix_;
+  return (h.id != 0 && b.id == h.id && b.data) ? &b : nullptr;
+}
+
+std::uint8_t* SoundDocument::Resolve(Handle h) const {
+  const Block* b = Find(h);
+  return b ? b->data.get() : nullptr;
+}
+
+std::int32_t SoundDocument::SizeOf(Handle h) const {
+  const Block* b = Find(h);
+  return b ? b->size : 0;
+}
+
+std::optional<SoundView> SoundDocument::View(Handle h, std::int64_t offset, int frames) const {
+  const Block* b = Find(h);
+  if (!b) return std::nullopt;
+  return SoundView{b->data.get(), b->size, format_.nChannels, format_.wBitsPerSample, offset,
+                   frames};
+}
+
+SoundView SoundDocument::ViewShown(std::int64_t offset, int frames) const {
+  const Block& b = Shown();
+  return SoundView{b.data.get(), b.size, format_.nChannels, format_.wBitsPerSample, offset,
+                   frames};
+}
+
+HeapPtr<WAVEHDR> SoundDocument::NewHeader() {
+  HeapPtr<WAVEHDR> h(static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR))));
+  if (h) *h = WAVEHDR{};
+  return h;
+}
+
+void SoundDocument::Adopt(HeapBytes block, std::int32_t size, HeapPtr<WAVEHDR> header) {
+  Free();
+  own_ = Block{std::move(block), size, NextId()};
+  shown_ = Slot::Own;
+  header_ = std::move(header);
+}
+
+void SoundDocument::Free() {
+  // The shown size stays what it was; the blocks and their handles go.
+  const std::int32_t keep = Size();
+  own_ = Block{nullptr, keep, 0};
+  mix_ = Block{};
+  shown_ = Slot::Own;
+  header_.reset();
+}
+
+bool SoundDocument::Resize(Handle h, std::int32_t size) {
+  if (!Find(h) || size < 0) return false;
+  Block& b = h.slot == Slot::Own ? own_ : mix_;
+  void* grown = Heap::Realloc(b.data.get(), static_cast<std::size_t>(size));
+  if (!grown) return false;
+  (void)b.data.release();  // Realloc has taken the old block over
+  b.data.reset(static_cast<std::uint8_t*>(grown));
+  b.size = size;
+  return true;
+}
+
+bool SoundDocument::Show(Handle h) {
+  if (!Find(h)) return false;
+  shown_ = h.slot;
+  return true;
+}
+
+bool SoundDocument::AddMixBlock(std::int32_t size) {
+  HeapBytes block = AllocBytes(static_cast<std::size_t>(size < 0 ? 0 : size));
+  if (!block) return false;
+  mix_ = Block{std::move(block), size, NextId()};
+  shown_ = Slot::Mix;
+  return true;
+}
+
+void SoundDocument::DropMixBlock() {
+  mix_ = Block{};
+  shown_ = Slot::Own;
+}

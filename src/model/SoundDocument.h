@@ -1,0 +1,111 @@
+#pragma once
+// The one sound the program holds: its format record, a block of sample bytes with its
+// byte count, and the playback header that goes with it. The document owns all of them;
+// everyone else borrows.
+//
+// Blocks. Normally there is one block, the sound's own. While the tone mixer rebuilds an
+// analysed sound (fftmix) there is a second, the mixer's, and either of the two is the one
+// shown (drawn, played, saved) while the other waits aside with its own size. Borrowers
+// (painting jobs, the mixer) keep a Handle, never an address, and resolve it each time they
+// use the block: the handle of a block that has been given up resolves to nothing, while a
+// block that merely moved (grown by AddFile, resized by the mixer) resolves to its new
+// address. A handle never comes back to life: a new block gets a new one.
+//
+// Size. Size() is the byte count of the shown block. Giving the sound up keeps the count
+// (the format box goes on showing it until the next sound); only the fillers change it.
+//
+// Threads: GUI thread only. Between a device's Prepare and Unprepare of the header, the
+// header and the shown block belong to the device: no filler may run then (the transport
+// stops playback first).
+
+#include <cstdint>
+#include <optional>
+
+#include "analysis/SoundView.h"
+#include "base/HeapPtr.h"
+#include "base/wavetypes.h"
+
+class SoundDocument {
+public:
+  enum class Slot : std::uint8_t { Own, Mix };
+  struct Handle {
+    Slot slot = Slot::Own;
+    std::uint64_t id = 0;  // 0 never names a block
+    friend bool operator==(const Handle&, const Handle&) = default;
+  };
+
+  SoundDocument() = default;
+  SoundDocument(const SoundDocument&) = delete;
+  SoundDocument& operator=(const SoundDocument&) = delete;
+
+  // ---- What is held ----
+  const WAVEFORMATEX& Format() const { return format_; }
+  WAVEFORMATEX& Format() { return format_; }  // fillers and the file reader set it
+  std::uint8_t* Data() const { return Shown().data.get(); }
+  std::int32_t Size() const { return Shown().size; }
+  WAVEHDR* Header() const { return header_.get(); }
+  // A block and its header are held: something can be drawn and played.
+  bool HasSound() const { return Data() != nullptr && header_ != nullptr; }
+  Handle ShownHandle() const { return {shown_, Shown().id}; }
+  bool ShowsMix() const { return shown_ == Slot::Mix; }
+
+  // The block a handle names, or nullptr once it has been given up.
+  std::uint8_t* Resolve(Handle h) const;
+  std::int32_t SizeOf(Handle h) const;  // 0 once given up
+  // `frames` frames at byte `offset` of the block `h` names, in the held format; nullopt
+  // once the block has been given up.
+  std::optional<SoundView> View(Handle h, std::int64_t offset, int frames) const;
+  SoundView ViewShown(std::int64_t offset, int frames) const;
+
+  // ---- Fillers ----
+  // A header for a new sound (zeroed); empty when memory runs out.
+  static HeapPtr<WAVEHDR> NewHeader();
+  // A new sound replaces everything held: `block` of `size` bytes in Format(), with its
+  // header. The handles of the blocks it replaces no longer resolve.
+  void Adopt(HeapBytes block, std::int32_t size, HeapPtr<WAVEHDR> header);
+  // Gives the whole sound up: both blocks and the header (the size is kept).
+  void Free();
+  // The shown block grown (or shrunk) to `size` bytes, keeping its first bytes and its
+  // handle. False when memory runs out: block and size as they were.
+  bool Resize(Handle h, std::int32_t size);
+  // Makes the block `h` names the shown one. False for a block given up.
+  bool Show(Handle h);
+
+  // ---- The mixer's block beside the analysed sound (fftmix) ----
+  // A new block of `size` bytes for the mixer, shown from now on; the analysed sound waits
+  // aside with its size. False when memory runs out: nothing changes.
+  bool AddMixBlock(std::int32_t size);
+  // Gives the mixer's block up and shows the analysed sound again.
+  void DropMixBlock();
+  Handle OwnHandle() const { return {Slot::Own, own_.id}; }
+
+  // ---- AddFile ----
+  // Runs append(std::uint8_t*& data, std::int32_t& size) on the shown block, which may
+  // replace the pointer (a Heap::Realloc) and must keep the size true; returns its result.
+  // The block keeps its handle.
+  template <class Append>
+  auto AppendInPlace(Append&& append) {
+    Block& b = Shown();
+    std::uint8_t* data = b.data.release();
+    auto result = append(data, b.size);
+    b.data.reset(data);
+    return result;
+  }
+
+private:
+  struct Block {
+    HeapBytes data;
+    std::int32_t size = 0;
+    std::uint64_t id = 0;
+  };
+  Block& Shown() { return shown_ == Slot::Own ? own_ : mix_; }
+  const Block& Shown() const { return shown_ == Slot::Own ? own_ : mix_; }
+  const Block* Find(Handle h) const;
+  std::uint64_t NextId() { return ++lastId_; }
+
+  WAVEFORMATEX format_;
+  Block own_, mix_;
+  Slot shown_ = Slot::Own;
+  HeapPtr<WAVEHDR> header_;
+  std::uint64_t lastId_ = 0;
+};

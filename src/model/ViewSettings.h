@@ -1,0 +1,36 @@
+#pragma once
+// What the two views show and how: the window size, grid steps, magnifications, the
+// spectrum's span, the level line and the filter cursor. Start values are those of a new
+// window. Plain values: any thread.
+
+#include <cstdint>
+#include <optional>
+
+struct ViewSettings {
+  std::uint32_t FftSize = 512;      // frames per view window and FFT: 256 .. 4096
+  std::int32_t WaveGridStep = 10;   // ms between dotted lines: 1, 5 or 10
+  std::int32_t WaveGridMajor = 5;   // a solid line every this many dotted steps
+  std::int32_t FftGridStep = 100;   // Hz between dotted lines: 100, 200, 500 or 1000
+  std::int32_t FftGridMajor = 5;
+  std::uint32_t FilterFreq = 20;    // Hz: the filter cursor, lower bound of the peak search
+  std::int32_t FilterX = 2;         // pixels: the filter cursor in the spectrum view
+  double FftLevel = 0;              // magnitude units: the peak threshold, the level line
+  std::int32_t FftTimes = 1;        // spectrum magnification: 1 .. 200
+  std::int32_t WaveTimes = 1;       // waveform magnification: 1 .. 9
+  std::uint32_t WaveStep = 1;       // frames between waveform points
+  double FftSpan = 4000.0;          // Hz across the spectrum view
+};
+
+// The grid steps that suit a sound: the spectrum grid from its Nyquist frequency, the
+// waveform grid from the length of one view window. The items are the indices of the
+// "Hz" (100, 200, 500, 1000) and "ms" (1, 5, 10) groups. nullopt for a rate of 0.
+struct ScaleChoice {
+  int fftItem = 0;
+  std::int32_t fftGridStep = 100;
+  int waveItem = 2;
+  std::int32_t waveGridStep = 10;
+};
+std::optional<ScaleChoice> ChooseScalesFor(std::uint32_t rate, std::uint32_t fftSize);
+
+// FftSize of the "DataNum" item: 256 × 2^item.
+std::uint32_t FftSizeOfItem(int item);
