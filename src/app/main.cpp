@@ -34,6 +34,7 @@ const char* const kHomePage = "https://kelvor.org/";
 TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent),
       Player(devices, notices_, Sound),
+      Rec(devices, notices_),
       devices_(devices),
       prompts_(prompts) {
   FormMain = this;
@@ -64,7 +65,6 @@ TFormMain::~TFormMain() {
   // Notices still queued must not reach a window that is going away.
   delete pump_;
   pump_ = nullptr;
-  HWaveIn.reset();
   if (FormMain == this) FormMain = nullptr;
 }
 
@@ -97,7 +97,7 @@ void TFormMain::GiveUpSound() {
     DestroyMixer();
     MixerOpen = false;
   }
-  if (InDeviceOpen) CloseWaveIn();
+  if (Rec.InDeviceOpen()) CloseWaveIn();
   if (Player.OutDeviceOpen()) CloseWaveOut();
   Sound.Free();
 }
@@ -105,8 +105,8 @@ void TFormMain::GiveUpSound() {
 bool TFormMain::ConfirmNewData() {
   // A sound is given up also when its device was lost (a refused prepare or write), and
   // with it the mixer that writes into it.
-  if (!InDeviceOpen && !Player.OutDeviceOpen() && !MixerOpen && !Sound.Data()) return true;
-  if (!RecCollecting &&
+  if (!Rec.InDeviceOpen() && !Player.OutDeviceOpen() && !MixerOpen && !Sound.Data()) return true;
+  if (!Rec.Collecting() &&
       !prompts_.Message(this, "Input New data OK?", "Message", Prompts::Buttons::OkCancel))
     return false;
   GiveUpSound();
@@ -144,13 +144,14 @@ void TFormMain::ChooseScales() {
 }
 
 void TFormMain::NewClick() {
-  if (Recording) return;
+  if (Rec.Recording()) return;
   // A playback in progress is stopped first, so that no device stays open and no timer
   // runs for the sound about to be freed.
   if (Player.Playing()) StopPlaying();
   GiveUpSound();
   ClearBox(PaintBoxGra->Canvas());
   ClearBox(PaintBoxFft->Canvas());
+  ShowBaseFreq(false);  // no sound held: the readout must not show the previous one
 }
 
 void TFormMain::ShutDown() {
@@ -160,8 +161,8 @@ void TFormMain::ShutDown() {
     MixerOpen = false;
   }
   if (Player.Playing()) StopPlaying();
-  if (Recording && RecCollecting) RecordOrStop();
-  if (InDeviceOpen || Player.OutDeviceOpen()) GiveUpSound();
+  if (Rec.Recording() && Rec.Collecting()) RecordOrStop();
+  if (Rec.InDeviceOpen() || Player.OutDeviceOpen()) GiveUpSound();
   Analysis.Release();
 }
 
@@ -190,7 +191,7 @@ QString TFormMain::DeviceErrorText(const DeviceResult& r) {
 }
 
 void TFormMain::FormatDataClick() {
-  if (Player.Playing() || Recording || MixerOpen) return;
+  if (Busy() || MixerOpen) return;
   {
     Tbitsampling dialog(this);
     dialog.exec();
@@ -199,7 +200,7 @@ void TFormMain::FormatDataClick() {
 }
 
 void TFormMain::SlowRecTimeClick() {
-  if (Player.Playing() || Recording || MixerOpen) return;
+  if (Busy() || MixerOpen) return;
   TOKBottomDlg dialog(this);
   dialog.exec();
 }

@@ -3,6 +3,7 @@
 // core objects that hold the state and do the work:
 //   Sound     the sound document (format, block, size, playback header);
 //   Player    the transport (output device, playing, play position, late notices);
+//   Rec       the recorder (input device, capture buffers, the growing recording);
 //   Analysis  the analysis arrays and the harmonic peak tables;
 //   View      the view settings; NewSound the settings for sound made here.
 // A handler tests the state, calls the core, and turns what it returns into captions,
@@ -30,6 +31,7 @@
 #include "audio/AudioDevices.h"
 #include "audio/NoticeQueue.h"
 #include "model/NewSoundSettings.h"
+#include "model/Recorder.h"
 #include "model/SoundDocument.h"
 #include "model/Transport.h"
 #include "model/ViewSettings.h"
@@ -102,12 +104,7 @@ private:
 
 public:
   Transport Player;
-
-  // Recording (filled in by the recorder).
-  std::unique_ptr<WaveInDevice> HWaveIn;
-  bool InDeviceOpen = false;
-  bool Recording = false;
-  bool RecCollecting = false;
+  Recorder Rec;
 
   // The tone mixer window while it exists (MixerOpen); owned by this window.
   QPointer<QWidget> mixplay;
@@ -192,8 +189,11 @@ public:
   // ---- Recording (main_record.cpp) ----
   void RepButtonClick();
   void RecordOrStop();
+  void FitPlayRange();   // window size and cursor range for one capture buffer
+  void StopRecording();  // the stop request
   void CloseWaveIn();
   void MMWimData(WAVEHDR* hdr);
+  bool Busy() const { return Player.Playing() || Rec.Recording(); }
 
   // ---- Mixer and fftmix (main_mix.cpp) ----
   void MixerClick();

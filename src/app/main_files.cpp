@@ -59,7 +59,7 @@ bool TFormMain::SaveWaveFile(const QString& path) {
 }
 
 void TFormMain::OpenClick() {
-  if (Player.Playing() || Recording) return;
+  if (Busy()) return;
   if (!ConfirmNewData()) return;
   if (const auto path = prompts_.OpenFileName(this, OpenDialog1Filter)) {
     if (LoadWaveFile(*path)) {
@@ -73,7 +73,7 @@ void TFormMain::OpenClick() {
 }
 
 void TFormMain::AddFile1Click() {
-  if (Player.Playing() || Recording || !Sound.Data()) return;
+  if (Busy() || !Sound.Data()) return;
   const auto path = prompts_.OpenFileName(this, OpenDialog1Filter);
   if (!path) return;
   if (AppendWaveFile(*path)) {
@@ -89,7 +89,7 @@ void TFormMain::AddFile1Click() {
 }
 
 void TFormMain::SaveClick() {
-  if (Recording) return;
+  if (Rec.Recording()) return;
   if (!Player.OutDeviceOpen()) {
     ShowMessage("no data", "error");
     return;

@@ -1,14 +1,113 @@
-// Recording from the input device into a new sound.
+// Recording from the input device into a new sound: REC, the live views while buffers
+// arrive, and the two-step stop. The recorder decides; this file shows what it decided.
 
+#include <QLabel>
+#include <QPushButton>
+#include <memory>
+
+#include "PaintBox.h"
+#include "RadioGroup.h"
+#include "ScrollBar.h"
 #include "main.h"
+#include "model/PlayRange.h"
 
-void TFormMain::RepButtonClick() {}
-void TFormMain::RecordOrStop() {}
-
-void TFormMain::CloseWaveIn() {
-  if (HWaveIn) HWaveIn->Close();
-  HWaveIn.reset();
-  InDeviceOpen = false;
+void TFormMain::RepButtonClick() {
+  // Out of reach while a start runs (its question included).
+  RepButton->hide();
+  RecordOrStop();
+  RepButton->show();
 }
 
-void TFormMain::MMWimData(WAVEHDR*) {}
+void TFormMain::RecordOrStop() {
+  if (Player.Playing()) return;
+  if (Rec.Recording()) {
+    StopRecording();
+    return;
+  }
+  if (!ConfirmNewData()) return;
+  Rec.Arm();
+  RepButton->setText("STOP");
+  Sound.Format() = NewSound.MakeWaveFormat();
+  const std::int32_t bufferBytes = NewSound.CaptureBufferBytes();
+  Sound.SetEmptySize(bufferBytes);
+  FitPlayRange();
+  const Recorder::StartResult r =
+      Rec.Start(Sound.Format(), bufferBytes, NewSound.RecordingCeiling());
+  if (!r.ok()) {
+    // Back to Idle: nothing is held, and REC starts again.
+    RepButton->setText("REC");
+    using Step = Recorder::StartResult::Step;
+    if (r.step == Step::NoBufferMemory)
+      ShowMessage("No pwavedata", "ERROR");
+    else if (r.step == Step::NoHeaderMemory)
+      ShowMessage("No pwaveheader", "ERROR");
+    else
+      ShowMessage(DeviceErrorText(r.device), "ERROR");
+    return;
+  }
+  LBAorFFT->hide();
+  DrawFormatBox();
+}
+
+void TFormMain::FitPlayRange() {
+  const std::uint32_t asked = View.FftSize;
+  const PlayRange::Window w = PlayRange::Fit(Sound.Size(), Sound.Format().nBlockAlign, asked);
+  if (w.fftSize != asked) {
+    Choicedatanum->SetItemIndex(0);  // its handler draws nothing while recording
+    View.FftSize = w.fftSize;
+    View.WaveStep = 1;
+  }
+  if (w.last < PlayScrollBar->Position()) Player.SetPlayPos(std::int32_t(w.last));
+  PlayScrollBar->SetMax(int(w.last));
+}
+
+void TFormMain::StopRecording() {
+  RepButton->setText("REC");
+  Rec.RequestStop();
+  ChooseScales();
+  RedrawViews();
+}
+
+void TFormMain::CloseWaveIn() { Rec.CloseIn(); }
+
+void TFormMain::MMWimData(WAVEHDR* hdr) {
+  const std::size_t frameBytes = std::size_t(View.FftSize) * Sound.Format().nBlockAlign;
+  Recorder::Data d = Rec.OnInputData(hdr, frameBytes);
+  switch (d.kind) {
+    case Recorder::Data::Kind::Collected: {
+      // The device refills the buffer before this job paints: it draws its own copy.
+      auto frame = std::make_shared<const std::vector<std::uint8_t>>(std::move(d.frame));
+      const WAVEFORMATEX fmt = Sound.Format();
+      const int frames = int(View.FftSize);
+      StartPaintJob([frame, fmt, frames] {
+        return std::optional<SoundView>(SoundView{frame->data(), std::int64_t(frame->size()),
+                                                  fmt.nChannels, fmt.wBitsPerSample, 0,
+                                                  frames});
+      });
+      ShowBaseFreq(FindPeaks());
+      return;
+    }
+    case Recorder::Data::Kind::OutOfMemory:
+      ShowMessage("No pwavedata", "ERROR");
+      StopRecording();
+      return;
+    case Recorder::Data::Kind::Finished:
+      RepButton->show();
+      RepButton->setText("REC");
+      // An empty recording holds no sound: no device opens for it, so PLAY, Save and
+      // fftmix refuse it as they refuse no sound at all.
+      if (d.size > 0 && d.sound) {
+        Sound.Adopt(std::move(d.sound), d.size, std::move(d.header));
+        OpenWaveOut();
+      } else {
+        Sound.SetEmptySize(0);
+      }
+      DrawFormatBox();
+      ResetPlayRange();
+      RedrawViews();  // the recording at the cursor, with grids and readout
+      return;
+    case Recorder::Data::Kind::StopCleared:
+    case Recorder::Data::Kind::Ignored:
+      return;
+  }
+}

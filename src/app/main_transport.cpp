@@ -49,7 +49,7 @@ void TFormMain::ShowDone(const Transport::Done& d) {
 void TFormMain::PlayButtonClick() { PlayOrStop(); }
 
 void TFormMain::PlayOrStop() {
-  if (!Player.OutDeviceOpen() || Recording) return;
+  if (!Player.OutDeviceOpen() || Rec.Recording()) return;
   if (Player.Playing()) {
     StopPlaying();
     // The thumb may have been dragged during playback (the drag is not aligned then).
@@ -108,7 +108,7 @@ QString TFormMain::FormatFixed(double value, int decimals) {
 }
 
 void TFormMain::PlayScrollBarScroll(int& position) {
-  if (Player.Playing() || Recording) return;
+  if (Busy()) return;
   if (!Player.OutDeviceOpen()) {
     position = 0;
     return;

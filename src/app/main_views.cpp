@@ -13,7 +13,11 @@
 #include "main.h"
 #include "model/PlayRange.h"
 
-std::uint32_t TFormMain::SpectrumRate() const { return NewSound.RecSampleRate; }
+std::uint32_t TFormMain::SpectrumRate() const {
+  // The held (or recording) sound's own rate; the settings' rate when nothing is held.
+  if (Sound.HasSound() || Rec.Recording()) return Sound.Format().nSamplesPerSec;
+  return NewSound.RecSampleRate;
+}
 
 void TFormMain::DrawWave() {
   if (!Sound.HasSound()) return;
@@ -31,13 +35,13 @@ void TFormMain::DrawSpectrum() {
 }
 
 void TFormMain::DrawWaveGrid() {
-  if (Player.Playing() || Recording) return;
+  if (Busy()) return;
   const double span = WaveGridSpan(int(View.FftSize), Sound.Format().nSamplesPerSec);
   DrawGrid(PaintBoxGra->Canvas(), View.WaveGridStep, View.WaveGridStep * View.WaveGridMajor, span);
 }
 
 void TFormMain::DrawFftGrid() {
-  if (Player.Playing() || Recording) return;
+  if (Busy()) return;
   DrawGrid(PaintBoxFft->Canvas(), View.FftGridStep, View.FftGridStep * View.FftGridMajor,
            View.FftSpan);
 }
@@ -45,7 +49,8 @@ void TFormMain::DrawFftGrid() {
 void TFormMain::RedrawViews() {
   PaintBoxGraPaint();
   PaintBoxFftPaint();
-  ShowBaseFreq(Sound.Format().nAvgBytesPerSec != 0 && FindPeaks());
+  // With no sound held the readout is empty, whatever the arrays still hold.
+  ShowBaseFreq(Sound.HasSound() && Sound.Format().nAvgBytesPerSec != 0 && FindPeaks());
 }
 
 void TFormMain::RedrawViewsAt(std::uint32_t offset) {
@@ -81,14 +86,14 @@ void TFormMain::PaintBoxfftfilterPaint() {
 void TFormMain::ScrollBarWaveTimesScroll(int& position) {
   ScrollBarWaveTimes->SetPosition(position);
   View.WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
-  if (Player.Playing() || Recording) return;  // the next painting job takes the new zoom
+  if (Busy()) return;  // the next painting job takes the new zoom
   PaintBoxGraPaint();
 }
 
 void TFormMain::ScrollBarFftTimesScroll(int& position) {
   ScrollBarFftTimes->SetPosition(position);
   View.FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
-  if (Player.Playing() || Recording) return;
+  if (Busy()) return;
   PaintBoxFftPaint();
 }
 
@@ -104,7 +109,7 @@ void TFormMain::ChoicedatanumClick() {
   }
   if (w.last < PlayScrollBar->Position()) Player.SetPlayPos(std::int32_t(w.last));
   PlayScrollBar->SetMax(int(w.last));
-  if (!Player.Playing() && !Recording) {
+  if (!Player.Playing() && !Rec.Recording()) {
     ChooseScales();
     RedrawViews();
   }
@@ -153,7 +158,7 @@ void TFormMain::PaintBoxfftfilterMouseDown(int x, int) {
 
 bool TFormMain::FindPeaks() {
   return Analysis.FindPeaks({std::int32_t(View.FftSize), Sound.Format().nSamplesPerSec,
-                             View.FftLevel, View.FilterFreq, !Player.Playing() && !Recording});
+                             View.FftLevel, View.FilterFreq, !Player.Playing() && !Rec.Recording()});
 }
 
 void TFormMain::ShowBaseFreq(bool found) {
@@ -165,13 +170,16 @@ void TFormMain::StartPaintJob(std::function<std::optional<SoundView>()> source) 
       std::move(source), WaveStyle{int(View.WaveStep), View.WaveTimes},
       SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, std::nullopt},
       Analysis.Arrays(), PaintBoxGra->Canvas(), PaintBoxFft->Canvas());
-  // Runs after this handler has returned; dropped with the window. A playback job is also
-  // dropped when its playback has ended since (it would wipe the grids of the full redraw
-  // at the stop), and any job when the analysis arrays were given up.
+  // Runs after this handler has returned; dropped with the window. A job is also dropped
+  // when its playback or recording has ended since (it would wipe the grids of the full
+  // redraw at the stop), and when the analysis arrays were given up.
   QMetaObject::invokeMethod(
       this,
-      [this, job, playback = Player.Playing(), input = Analysis.Arrays().input] {
-        if (input != Analysis.Arrays().input || (playback && !Player.Playing())) return;
+      [this, job, playback = Player.Playing(), recording = Rec.Recording(),
+       input = Analysis.Arrays().input] {
+        if (input != Analysis.Arrays().input || (playback && !Player.Playing()) ||
+            (recording && !Rec.Recording()))
+          return;
         if (job->Paint() == MyPaintGraph::Outcome::SecondTransformFailed)
           ShowMessage("error", QString());
       },

@@ -14,7 +14,7 @@ Recorder::~Recorder() {
 void Recorder::Release() {
   for (auto& b : buffers_) b.reset();
   for (auto& h : headers_) h.reset();
-  recording_buf_.reset();
+  kept_.reset();
 }
 
 void Recorder::Unprepare() {
@@ -22,13 +22,19 @@ void Recorder::Unprepare() {
     if (h) in_->Unprepare(*h);
 }
 
-Recorder::StartResult Recorder::Start(const WAVEFORMATEX& format, std::int32_t bufferBytes,
-                                      std::int64_t ceiling) {
-  using Step = StartResult::Step;
+void Recorder::Arm() {
   in_.reset();
   Release();
   recording_ = collecting_ = inOpen_ = true;
   stopping_ = stopDone_ = false;
+  armed_ = true;
+}
+
+Recorder::StartResult Recorder::Start(const WAVEFORMATEX& format, std::int32_t bufferBytes,
+                                      std::int64_t ceiling) {
+  using Step = StartResult::Step;
+  if (!armed_) Arm();
+  armed_ = false;
   bufferBytes_ = bufferBytes;
 
   // Anything that goes wrong from here leaves the recorder Idle with nothing held. A device
@@ -66,7 +72,7 @@ Recorder::StartResult Recorder::Start(const WAVEFORMATEX& format, std::int32_t b
     if (DeviceResult r = in_->Prepare(*h); !r.ok()) return abandon(Step::Prepare, r);
   for (auto& h : headers_)
     if (DeviceResult r = in_->AddBuffer(*h); !r.ok()) return abandon(Step::Add, r);
-  recording_buf_.emplace(ceiling, format.nBlockAlign);
+  kept_.emplace(ceiling, format.nBlockAlign);
   if (DeviceResult r = in_->Start(); !r.ok()) return abandon(Step::Start, r);
   return {};
 }
@@ -93,7 +99,7 @@ void Recorder::CloseIn() {
   for (int k = 1; k < kBuffers; ++k) headers_[k].reset();
   if (!stopping_) {
     headers_[0].reset();
-    recording_buf_.reset();
+    kept_.reset();
     recording_ = false;
   }
 }
@@ -108,11 +114,11 @@ Recorder::Data Recorder::OnInputData(WAVEHDR* hdr, std::size_t frameBytes) {
     }
     // The finish. The bytes of this buffer came after the stop request: not collected.
     d.kind = Data::Kind::Finished;
-    if (recording_buf_) {
-      d.size = std::int32_t(recording_buf_->Size());
-      d.sound = recording_buf_->Finish();
+    if (kept_) {
+      d.size = std::int32_t(kept_->Size());
+      d.sound = kept_->Finish();
     }
-    recording_buf_.reset();
+    kept_.reset();
     d.header = std::move(headers_[0]);
     if (!d.header) d.header = HeapPtr<WAVEHDR>(static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR))));
     if (d.header) *d.header = WAVEHDR{};
@@ -121,9 +127,9 @@ Recorder::Data Recorder::OnInputData(WAVEHDR* hdr, std::size_t frameBytes) {
   }
   const bool ours = std::any_of(headers_.begin(), headers_.end(),
                                 [hdr](const HeapPtr<WAVEHDR>& h) { return h.get() == hdr; });
-  if (!collecting_ || !ours || !in_ || !recording_buf_) return d;
+  if (!collecting_ || !ours || !in_ || !kept_) return d;
   const std::uint32_t n = std::min(hdr->dwBytesRecorded, hdr->dwBufferLength);
-  if (!recording_buf_->Append(hdr->lpData, n)) {
+  if (!kept_->Append(hdr->lpData, n)) {
     d.kind = Data::Kind::OutOfMemory;  // not handed back: the stop follows
     return d;
   }

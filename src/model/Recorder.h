@@ -47,11 +47,14 @@ public:
   bool StopDone() const { return stopDone_; }
   bool InDeviceOpen() const { return inOpen_; }
   std::int32_t BufferBytes() const { return bufferBytes_; }
-  std::int64_t Collected() const { return recording_buf_ ? recording_buf_->Size() : 0; }
+  std::int64_t Collected() const { return kept_ ? kept_->Size() : 0; }
 
+  // The first step of a start: from now on the recorder counts as recording (the window's
+  // other commands are refused), before the device is asked for anything.
+  void Arm();
   // Starts a recording in `format` with buffers of `bufferBytes` (> 0), keeping at most
-  // `ceiling` bytes. On any refusal everything is released, the device closed and the
-  // recorder is Idle again.
+  // `ceiling` bytes (arms first if Arm was not called). On any refusal everything is
+  // released, the device closed and the recorder is Idle again.
   struct StartResult {
     enum class Step : std::uint8_t {
       Done,
@@ -97,8 +100,9 @@ private:
   std::unique_ptr<WaveInDevice> in_;
   std::array<HeapBytes, kBuffers> buffers_;
   std::array<HeapPtr<WAVEHDR>, kBuffers> headers_;
-  std::optional<RecordingBuffer> recording_buf_;
+  std::optional<RecordingBuffer> kept_;
   std::int32_t bufferBytes_ = 0;
   bool recording_ = false, collecting_ = false, stopping_ = false, stopDone_ = false;
   bool inOpen_ = false;
+  bool armed_ = false;
 };

@@ -52,6 +52,10 @@ void SoundDocument::Free() {
   header_.reset();
 }
 
+void SoundDocument::SetEmptySize(std::int32_t size) {
+  if (!own_.data && !mix_.data) own_.size = size;
+}
+
 bool SoundDocument::Resize(Handle h, std::int32_t size) {
   if (!Find(h) || size < 0) return false;
   Block& b = h.slot == Slot::Own ? own_ : mix_;

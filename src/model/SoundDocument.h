@@ -65,6 +65,9 @@ public:
   void Adopt(HeapBytes block, std::int32_t size, HeapPtr<WAVEHDR> header);
   // Gives the whole sound up: both blocks and the header (the size is kept).
   void Free();
+  // While nothing is held: the size shown for it (a recording's capture buffer while it
+  // runs, 0 for an empty recording). Ignored while a block is held.
+  void SetEmptySize(std::int32_t size);
   // The shown block grown (or shrunk) to `size` bytes, keeping its first bytes and its
   // handle. False when memory runs out: block and size as they were.
   bool Resize(Handle h, std::int32_t size);
