@@ -47,6 +47,7 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   CreateMenu();
   BindHandlers();
   pump_ = new NoticePump(notices_, this, [this](const DeviceNotice& n) {
+    if (shutDown_) return;  // late notices of devices given up at the shutdown
     if (n.kind == DeviceNotice::Kind::OutputDone)
       MMWomDone();
     else
