@@ -1,8 +1,11 @@
 // Runs the benchmarks with the console report, then prints the ratio of Fft to FFTW per
 // size from the fastest repetition (or the median) of each, in CPU time (steadier than wall time on a
-// shared machine).
+// shared machine). The redraw benchmarks draw into widgets: a QApplication is made first,
+// on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
 #include <benchmark/benchmark.h>
+
+#include <QApplication>
 
 #include <cstdio>
 #include <map>
@@ -45,6 +48,8 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   RatioReporter reporter;

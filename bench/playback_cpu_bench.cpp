@@ -18,7 +18,7 @@
 
 #include "Prompts.h"
 #include "RadioGroup.h"
-#include "base/Heap.h"
+#include "base/HeapPtr.h"
 #include "audio/SimulatedDevices.h"
 #include "main.h"
 
@@ -49,11 +49,14 @@ void RunLoopFor(int ms) {
 }
 
 // Two tones per channel, as a file of music would give: every frame has peaks to find.
-void HoldSound(TFormMain& f, int seconds) {
+// Held as a file reader leaves it: block, header, device open, play range and scales set.
+bool HoldSound(TFormMain& f, int seconds) {
   constexpr std::uint32_t kRate = 48000;
-  f.WaveFormat = {1, 2, kRate, kRate * 4, 4, 16, 0};
-  f.DataSize = std::int32_t(kRate * 4 * std::uint32_t(seconds));
-  f.WaveData = static_cast<std::uint8_t*>(Heap::Alloc(std::size_t(f.DataSize)));
+  const std::int32_t size = std::int32_t(kRate * 4 * std::uint32_t(seconds));
+  HeapBytes block = AllocBytes(std::size_t(size));
+  HeapPtr<WAVEHDR> header = SoundDocument::NewHeader();
+  if (!block || !header) return false;
+  std::uint8_t* data = block.get();
   for (std::uint32_t i = 0; i < kRate * std::uint32_t(seconds); ++i) {
     const double t = double(i) / kRate;
     const int left = int(std::nearbyint(9000 * std::sin(2 * M_PI * 220 * t) +
@@ -61,15 +64,16 @@ void HoldSound(TFormMain& f, int seconds) {
     const int right = int(std::nearbyint(7000 * std::sin(2 * M_PI * 330 * t)));
     for (int c = 0; c < 2; ++c) {
       const int v = c == 0 ? left : right;
-      f.WaveData[4 * i + 2 * c] = std::uint8_t(v & 0xFF);
-      f.WaveData[4 * i + 2 * c + 1] = std::uint8_t((v >> 8) & 0xFF);
+      data[4 * i + 2 * c] = std::uint8_t(v & 0xFF);
+      data[4 * i + 2 * c + 1] = std::uint8_t((v >> 8) & 0xFF);
     }
   }
-  f.WaveHdr = static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR)));
-  *f.WaveHdr = WAVEHDR{};
-  f.OpenWaveOut();
+  f.Sound.Format() = {1, 2, kRate, kRate * 4, 4, 16, 0};
+  f.Sound.Adopt(std::move(block), size, std::move(header));
+  if (!f.OpenWaveOut()) return false;
   f.ResetPlayRange();
   f.ChooseScales();
+  return true;
 }
 
 void BM_PlaybackCpuShare(benchmark::State& state) {
@@ -79,14 +83,14 @@ void BM_PlaybackCpuShare(benchmark::State& state) {
     TFormMain form(devices, prompts);
     // The settings of a user who records at 48 kHz, 16 bits: the spectrum axis and the
     // look-ahead follow them; the full band means every bin is drawn.
-    form.RecSampleRate = 48000;
-    form.RecBits = 16;
-    form.FftSpan = 24000.0;
-    HoldSound(form, 10);
+    form.NewSound.RecSampleRate = 48000;
+    form.NewSound.RecBits = 16;
+    form.View.FftSpan = 24000.0;
+    const bool held = HoldSound(form, 10);
     form.Choicedatanum->SetItemIndex(4);  // 4096 points
     form.show();
     RunLoopFor(300);
-    if (!form.OutDeviceOpen || form.FftSize != 4096) {
+    if (!held || !form.Player.OutDeviceOpen() || form.View.FftSize != 4096) {
       state.SkipWithError("the sound could not be held");
       break;
     }
@@ -99,7 +103,7 @@ void BM_PlaybackCpuShare(benchmark::State& state) {
     QEventLoop loop;
     QTimer check;  // looks for the end twice a second: a negligible share of its own
     QObject::connect(&check, &QTimer::timeout, [&] {
-      if (!form.Playing && form.PlayButton->text() == "PLAY") loop.quit();
+      if (!form.Player.Playing() && form.PlayButton->text() == "PLAY") loop.quit();
     });
     check.start(500);
     QTimer::singleShot(15000, &loop, &QEventLoop::quit);  // a safety net only
@@ -113,7 +117,7 @@ void BM_PlaybackCpuShare(benchmark::State& state) {
     state.counters["cpu_ms"] = cpu * 1000;
     state.counters["ticks"] = ticks;
     state.counters["boxes"] = prompts.boxes;
-    if (form.Playing) state.SkipWithError("the playback did not end");
+    if (form.Player.Playing()) state.SkipWithError("the playback did not end");
   }
 }
 BENCHMARK(BM_PlaybackCpuShare)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);

@@ -64,8 +64,9 @@ void TFormMain::PlayOrStop() {
   const Transport::StartResult r = Player.Start();
   SyncTimer();
   if (r.ok()) return;
-  PlayButton->setText("PLAY");
+  // The box shows over STOP; the caption goes back once it is closed.
   ShowMessage(DeviceErrorText(r.device), "wave");
+  PlayButton->setText("PLAY");
 }
 
 void TFormMain::Timer1Timer() {

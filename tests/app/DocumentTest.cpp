@@ -1,24 +1,25 @@
 // The sound document's operations: the play range, the scales, New and shutdown.
 
 #include <QtTest>
+#include <vector>
 
 #include "FormHarness.h"
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
-#include "base/Heap.h"
 
 namespace {
-// A held sound of `bytes` bytes in `fmt`, as a file reader leaves it (device open).
-void Hold(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
-  TFormMain& f = *h;
-  f.WaveFormat = fmt;
-  f.DataSize = bytes;
-  f.WaveData = static_cast<std::uint8_t*>(Heap::Alloc(std::size_t(bytes)));
-  std::memset(f.WaveData, fmt.wBitsPerSample == 8 ? 128 : 0, std::size_t(bytes));
-  f.WaveHdr = static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR)));
-  *f.WaveHdr = WAVEHDR{};
-  QVERIFY(f.OpenWaveOut());
+// A held sound of `bytes` bytes of silence in `fmt`, as a file reader leaves it (device
+// open). False when it could not be held.
+bool Hold(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
+  const std::vector<std::uint8_t> silence(std::size_t(bytes), fmt.wBitsPerSample == 8 ? 128 : 0);
+  return AdoptSound(*h, fmt, silence.data(), bytes) && h->OpenWaveOut();
+}
+
+// A document of `bytes` bytes in `fmt` with no block: all the play range reads.
+void SizeOnly(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
+  h->Sound.Format() = fmt;
+  KeepSizeOnly(*h, bytes);
 }
 
 const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};
@@ -37,25 +38,23 @@ class DocumentTest : public QObject {
 private slots:
   void ResetPlayRange_roomForTheWindow_setsRangeAndSteps() {
     FormHarness h;
-    h->WaveFormat = kMono8;
-    h->DataSize = 1600;
-    h->PlayPos = 300;
+    SizeOnly(h, kMono8, 1600);
+    h->Player.SetPlayPos(300);
     h->ResetPlayRange();
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 1088);
     QCOMPARE(h->PlayScrollBar->pageStep(), 256);
     QCOMPARE(h->PlayScrollBar->singleStep(), 51);
-    QCOMPARE(h->FftSize, 512u);
+    QCOMPARE(h->View.FftSize, 512u);
     QVERIFY(h.prompts.Boxes().empty());
   }
 
   void ResetPlayRange_shortSound_fallsBackTo256() {
     FormHarness h;
-    h->WaveFormat = kMono8;
-    h->DataSize = 700;
+    SizeOnly(h, kMono8, 700);
     h->ResetPlayRange();
-    QCOMPARE(h->FftSize, 256u);
+    QCOMPARE(h->View.FftSize, 256u);
     QCOMPARE(h->Choicedatanum->ItemIndex(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 444);
     QCOMPARE(h->PlayScrollBar->pageStep(), 128);
@@ -65,8 +64,7 @@ private slots:
 
   void ResetPlayRange_tooShort_asksToPushButton() {
     FormHarness h;
-    h->WaveFormat = kMono8;
-    h->DataSize = 400;
+    SizeOnly(h, kMono8, 400);
     h->ResetPlayRange();
     QCOMPARE(h->PlayScrollBar->maximum(), 1);
     QCOMPARE(h->PlayScrollBar->pageStep(), 1);
@@ -79,15 +77,14 @@ private slots:
   // below 0; the outcome is the range 0 .. 1 and the box.
   void ResetPlayRange_fewerThan256Frames_staysAtZero() {
     FormHarness h;
-    h->WaveFormat = {1, 2, 8000, 32000, 4, 16, 0};
-    h->DataSize = 400;  // 100 frames
+    SizeOnly(h, {1, 2, 8000, 32000, 4, 16, 0}, 400);  // 100 frames
     h->Choicedatanum->SetItemIndex(3);
     h->ResetPlayRange();
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->minimum(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 1);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
-    QCOMPARE(h->FftSize, 256u);
+    QCOMPARE(h->View.FftSize, 256u);
     QCOMPARE(h.prompts.Texts().last(), QString("Please Push Button"));
   }
 
@@ -102,44 +99,44 @@ private slots:
                           {16000, 512, 1, 1, 200, 5},  {4000, 512, 0, 2, 100, 10},
                           {44100, 512, 3, 0, 1000, 1}};
     for (const Case& c : cases) {
-      h->WaveFormat.nSamplesPerSec = c.rate;
-      h->FftSize = c.fft;
+      h->Sound.Format().nSamplesPerSec = c.rate;
+      h->View.FftSize = c.fft;
       h->ChooseScales();
       QCOMPARE(h->ScaleFft->ItemIndex(), c.hzItem);
       QCOMPARE(h->ScaleGraph->ItemIndex(), c.msItem);
-      QCOMPARE(h->FftGridStep, c.hz);
-      QCOMPARE(h->WaveGridStep, c.ms);
+      QCOMPARE(h->View.FftGridStep, c.hz);
+      QCOMPARE(h->View.WaveGridStep, c.ms);
     }
-    h->WaveFormat.nSamplesPerSec = 0;  // nothing to choose from
+    h->Sound.Format().nSamplesPerSec = 0;  // nothing to choose from
     h->ChooseScales();
-    QCOMPARE(h->FftGridStep, 1000);
+    QCOMPARE(h->View.FftGridStep, 1000);
   }
 
   void New_twice_emptiesTheDocumentAndClearsViews() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
-    h->PlayPos = 1000;
+    QVERIFY(Hold(h, kMono8, 16000));
+    h->Player.SetPlayPos(1000);
     h->NewClick();
-    QVERIFY(!h->HasSound());
-    QVERIFY(!h->OutDeviceOpen);
+    QVERIFY(!h->Sound.HasSound());
+    QVERIFY(!h->Player.OutDeviceOpen());
     QVERIFY(!h.devices.OutOpen());
     QVERIFY(IsBlack(h->PaintBoxGra) && IsBlack(h->PaintBoxFft));
     // New leaves the format, the size and the position as they were.
-    QCOMPARE(h->DataSize, 16000);
-    QCOMPARE(h->PlayPos, 1000);
-    QCOMPARE(h->WaveFormat, kMono8);
+    QCOMPARE(h->Sound.Size(), 16000);
+    QCOMPARE(h->Player.PlayPos(), 1000);
+    QCOMPARE(h->Sound.Format(), kMono8);
     h->NewClick();
-    QVERIFY(!h->HasSound());
+    QVERIFY(!h->Sound.HasSound());
     QVERIFY(h.prompts.Boxes().empty());
   }
 
   void New_whileRecording_doesNothing() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->Recording = true;
     h->NewClick();
-    QVERIFY(h->HasSound());
-    QVERIFY(h->OutDeviceOpen);
+    QVERIFY(h->Sound.HasSound());
+    QVERIFY(h->Player.OutDeviceOpen());
     h->Recording = false;
   }
 
@@ -147,18 +144,18 @@ private slots:
     FormHarness h;
     QVERIFY(h->ConfirmNewData());
     QVERIFY(h.prompts.Boxes().empty());
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h.prompts.AnswerNext(false);
     QVERIFY(!h->ConfirmNewData());
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
     QCOMPARE(h.prompts.Captions(), QStringList{"Message"});
     QCOMPARE(h.prompts.Boxes()[0].buttons, Prompts::Buttons::OkCancel);
-    QVERIFY(h->HasSound() && h->OutDeviceOpen);
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
     auto* mixer = new QWidget(h.form.get(), Qt::Window);
     h->mixplay = mixer;
     h->MixerOpen = true;
     QVERIFY(h->ConfirmNewData());
-    QVERIFY(!h->HasSound() && !h->OutDeviceOpen && !h->MixerOpen);
+    QVERIFY(!h->Sound.HasSound() && !h->Player.OutDeviceOpen() && !h->MixerOpen);
     QVERIFY(h->mixplay.isNull());
     QVERIFY(!h.devices.OutOpen());
   }
@@ -167,14 +164,14 @@ private slots:
   // mixer that writes into it goes with it.
   void ConfirmNewData_soundWithoutDevice_stillAsksAndFrees() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->CloseWaveOut();
     QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
     h->mixplay = mixer.data();
     h->MixerOpen = true;
     QVERIFY(h->ConfirmNewData());
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
-    QVERIFY(!h->HasSound() && !h->MixerOpen && mixer.isNull());
+    QVERIFY(!h->Sound.HasSound() && !h->MixerOpen && mixer.isNull());
   }
 
   void OpenWaveOut_refused_showsDeviceTextAndHoldsNoDevice() {
@@ -182,28 +179,28 @@ private slots:
     h.devices.Refuse(SimCall::OpenOut, 32, "The device cannot play this format.",
                      SimRefusal::NextCallOnly);
     QVERIFY(!h->OpenWaveOut());
-    QVERIFY(!h->OutDeviceOpen);
-    QVERIFY(!h->HWaveOut);
+    QVERIFY(!h->Player.OutDeviceOpen());
+    QVERIFY(!h.devices.LiveOut());
     QCOMPARE(h.prompts.Texts(), QStringList{"The device cannot play this format."});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
     QVERIFY(h->OpenWaveOut());
-    QVERIFY(h->OutDeviceOpen);
-    QCOMPARE(*h.devices.LastOutFormat(), h->WaveFormat);
+    QVERIFY(h->Player.OutDeviceOpen());
+    QCOMPARE(*h.devices.LastOutFormat(), h->Sound.Format());
     h->CloseWaveOut();
-    QVERIFY(!h->OutDeviceOpen && !h->HWaveOut && !h.devices.OutOpen());
+    QVERIFY(!h->Player.OutDeviceOpen() && !h.devices.LiveOut() && !h.devices.OutOpen());
     h->CloseWaveOut();  // closing twice is harmless
   }
 
   void ShutDown_destroysMixerClosesDevicesFreesAll() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
     h->mixplay = mixer.data();
     h->MixerOpen = true;
     h->ShutDown();
     QVERIFY(mixer.isNull());
-    QVERIFY(!h->MixerOpen && !h->OutDeviceOpen && !h->HasSound());
-    QVERIFY(!h->FftMagnitude && !h->FftSpectrum);
+    QVERIFY(!h->MixerOpen && !h->Player.OutDeviceOpen() && !h->Sound.HasSound());
+    QVERIFY(!h->Analysis.Arrays().magnitude && !h->Analysis.Arrays().spectrum);
     QVERIFY(!h.devices.OutOpen());
     QCOMPARE(h.devices.Calls(SimCall::ResetOut), 1);
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 1);
@@ -212,11 +209,11 @@ private slots:
 
   void Close_runsShutDownOnce() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
     QVERIFY(h->close());
-    QVERIFY(!h->HasSound() && !h->FftMagnitude);
+    QVERIFY(!h->Sound.HasSound() && !h->Analysis.Arrays().magnitude);
     h.form.reset();
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 1);
   }

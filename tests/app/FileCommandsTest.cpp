@@ -13,6 +13,7 @@
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
+#include "analysis/mygraph.h"
 #include "base/Heap.h"
 #include "files/FileByteSink.h"
 
@@ -54,8 +55,9 @@ Bytes Get(const QString& path) {
 }
 
 Bytes Held(const TFormMain& f) {
-  if (!f.WaveData || f.DataSize <= 0) return {};
-  return Bytes(f.WaveData, f.WaveData + f.DataSize);
+  const std::uint8_t* data = f.Sound.Data();
+  if (!data || f.Sound.Size() <= 0) return {};
+  return Bytes(data, data + f.Sound.Size());
 }
 
 // The file the writer makes: RIFF, an 18-byte format chunk (cbSize 0) and the data.
@@ -76,18 +78,14 @@ void AddFile(FormHarness& h, const QString& path) {
   h->AddFile1Click();
 }
 
-// A sound as the recorder or the mixer leaves it: mono in the settings' format.
-void HoldMade(FormHarness& h, std::uint32_t bits, std::uint32_t rate, const Bytes& data) {
+// A sound as the recorder or the mixer leaves it: mono in the settings' format. False
+// when it could not be held.
+bool HoldMade(FormHarness& h, std::uint32_t bits, std::uint32_t rate, const Bytes& data) {
   TFormMain& f = *h;
-  f.RecBits = bits;
-  f.RecSampleRate = rate;
-  f.MakeWaveFormat(f.WaveFormat);
-  f.DataSize = std::int32_t(data.size());
-  f.WaveData = static_cast<std::uint8_t*>(Heap::Alloc(data.size()));
-  std::memcpy(f.WaveData, data.data(), data.size());
-  f.WaveHdr = static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR)));
-  *f.WaveHdr = WAVEHDR{};
-  QVERIFY(f.OpenWaveOut());
+  f.NewSound.RecBits = bits;
+  f.NewSound.RecSampleRate = rate;
+  return AdoptSound(f, f.NewSound.MakeWaveFormat(), data.data(), std::int32_t(data.size())) &&
+         f.OpenWaveOut();
 }
 
 QString ItemText(const RadioGroup* g) { return g->Button(g->ItemIndex())->text(); }
@@ -120,13 +118,16 @@ bool NoTrace(const PaintBox* box) {
 
 bool GridOnly(const PaintBox* box) { return NoTrace(box) && Inks(box).red > 0; }
 
-// Nothing held and no device: the state after every failed Open or AddFile.
-void VerifyEmpty(FormHarness& h) {
-  QVERIFY(!h->WaveData);
-  QVERIFY(!h->WaveHdr);
-  QVERIFY(!h->OutDeviceOpen);
-  QVERIFY(!h->HWaveOut);
-  QVERIFY(!h.devices.OutOpen());
+// What is still held of a sound and its device; nothing after every failed Open or
+// AddFile.
+QStringList Leftovers(FormHarness& h) {
+  QStringList held;
+  if (h->Sound.Data()) held << "block";
+  if (h->Sound.Header()) held << "header";
+  if (h->Player.OutDeviceOpen()) held << "device open";
+  if (h.devices.LiveOut()) held << "device object";
+  if (h.devices.OutOpen()) held << "simulated device open";
+  return held;
 }
 
 QStringList Pair(const QString& a, const QString& b) { return {a, b}; }
@@ -152,20 +153,20 @@ private slots:
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h.prompts.DialogsShown(), 1);
     QCOMPARE(h.prompts.LastFilter(), TFormMain::OpenDialog1Filter);
-    QCOMPARE(h->DataSize, 16000);
+    QCOMPARE(h->Sound.Size(), 16000);
     QCOMPARE(Held(*h), data);
-    QCOMPARE(h->WaveFormat, kMono8);
+    QCOMPARE(h->Sound.Format(), kMono8);
     QCOMPARE(h->FormatBoxLines(),
              (QStringList{"Bit=8", "Sampling=8000", "Size=16000", "Time=2.00s"}));
-    QCOMPARE(h->FftSize, 512u);
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->View.FftSize, 512u);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 15488);
     QCOMPARE(h->PlayScrollBar->pageStep(), 256);
     QCOMPARE(h->PlayScrollBar->singleStep(), 51);
     QCOMPARE(ItemText(h->ScaleFft), QString("200"));
     QCOMPARE(ItemText(h->ScaleGraph), QString("10"));
-    QVERIFY(h->HasSound() && h->OutDeviceOpen);
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
     QVERIFY(h.devices.OutOpen());
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 1);
     QCOMPARE(*h.devices.LastOutFormat(), kMono8);
@@ -213,11 +214,11 @@ private slots:
     FormHarness h;
     OpenFile(h, Put(dir_, "layout.wav", FromQ(file)));
     QCOMPARE(h.prompts.Texts(), QStringList{});
-    QCOMPARE(h->WaveFormat, format);
-    QCOMPARE(h->DataSize, std::int32_t(data.size()));
+    QCOMPARE(h->Sound.Format(), format);
+    QCOMPARE(h->Sound.Size(), std::int32_t(data.size()));
     QCOMPARE(ToQ(Held(*h)), data);
     QCOMPARE(*h.devices.LastOutFormat(), format);
-    QVERIFY(h->OutDeviceOpen);
+    QVERIFY(h->Player.OutDeviceOpen());
   }
 
   // Opening over a held sound asks first, then gives the old sound and its device up.
@@ -279,21 +280,21 @@ private slots:
     QFETCH(QString, text);
     FormHarness h;
     OpenFile(h, Put(dir_, "good.wav", Standard(1, 8000, 8, Pcm(16000))));
-    QVERIFY(h->HasSound());
+    QVERIFY(h->Sound.HasSound());
     h.prompts.Clear();
     const QString path = Put(dir_, "bad.wav", FromQ(file));
     OpenFile(h, path);
     QCOMPARE(h.prompts.Texts(), (QStringList{"Input New data OK?", text, "no exit file"}));
     QCOMPARE(h.prompts.Captions(), (QStringList{"Message", "ERROR", path}));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 1);  // none for the bad file
-    // The waveform grid follows the rate the failed file left in WaveFormat (none for 0).
+    // The waveform grid follows the rate the failed file left in the format (none for 0).
     QVERIFY(NoTrace(h->PaintBoxGra));
     QVERIFY(GridOnly(h->PaintBoxFft));
     // With nothing held, PLAY and AddFile do nothing and Save reports it.
     h.prompts.Clear();
     h->PlayOrStop();
-    QVERIFY(!h->Playing);
+    QVERIFY(!h->Player.Playing());
     h->AddFile1Click();
     QCOMPARE(h.prompts.DialogsShown(), 0);
     h->SaveClick();
@@ -306,23 +307,24 @@ private slots:
     OpenFile(h, path);
     QCOMPARE(h.prompts.Texts(), Pair("No File", "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
     // A directory is no file either.
     h.prompts.Clear();
     OpenFile(h, dir_.path());
     QCOMPARE(h.prompts.Texts(), Pair("No File", "no exit file"));
   }
 
-  // The format bytes read before the tag test stay in WaveFormat; cbSize keeps its value.
+  // The format bytes read before the tag test stay in the document's format; cbSize keeps
+  // its value.
   void Open_nonPcm_leavesThatFilesFirst16FormatBytes() {
     FormHarness h;
     OpenFile(h, Put(dir_, "float.wav",
                     Riff(Chunk("fmt ", FmtBody(3, 2, 44100, 32, 8)) + Chunk("data", Pcm(800)))));
-    QCOMPARE(h->WaveFormat, (WAVEFORMATEX{3, 2, 44100, 352800, 8, 32, 0}));
+    QCOMPARE(h->Sound.Format(), (WAVEFORMATEX{3, 2, 44100, 352800, 8, 32, 0}));
     OpenFile(h, Put(dir_, "ext.wav", Riff(Chunk("fmt ", FmtBody(0xFFFE, 1, 22050, 16, 2, 24)) +
                                           Chunk("data", Pcm(800)))));
-    QCOMPARE(h->WaveFormat, (WAVEFORMATEX{0xFFFE, 1, 22050, 44100, 2, 16, 0}));
-    VerifyEmpty(h);
+    QCOMPARE(h->Sound.Format(), (WAVEFORMATEX{0xFFFE, 1, 22050, 44100, 2, 16, 0}));
+    QCOMPARE(Leftovers(h), QStringList{});
   }
 
   void Open_deviceRefusesFormat_showsDeviceTextThenNoExitFile() {
@@ -333,13 +335,13 @@ private slots:
     OpenFile(h, path);
     QCOMPARE(h.prompts.Texts(), Pair("The device cannot play this format.", "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
     QVERIFY(GridOnly(h->PaintBoxGra));
     // The same file opens once the device takes it.
     h.prompts.Clear();
     OpenFile(h, path);
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(h->HasSound() && h->OutDeviceOpen);
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
 
     // A PCM file of a sample size the device does not play: its own text.
     h.prompts.Clear();
@@ -350,7 +352,7 @@ private slots:
     QVERIFY(!why.isEmpty());
     QCOMPARE(h.prompts.Texts(), (QStringList{"Input New data OK?", why, "no exit file"}));
     QCOMPARE(h.prompts.Captions(), (QStringList{"Message", "ERROR", wide}));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
   }
 
   void Open_outOfMemory_namesTheBlock_data() {
@@ -370,7 +372,7 @@ private slots:
     Heap::FailAfter(-1);
     QCOMPARE(h.prompts.Texts(), Pair(text, "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 0);
   }
 
@@ -399,28 +401,28 @@ private slots:
     }
     QCOMPARE(h.prompts.Texts(), texts);
     QCOMPARE(h.prompts.Captions(), captions);
-    QVERIFY(h->HasSound() && h->OutDeviceOpen);
-    QCOMPARE(h->DataSize, bytes);
-    QCOMPARE(h->FftSize, 256u);
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QCOMPARE(h->Sound.Size(), bytes);
+    QCOMPARE(h->View.FftSize, 256u);
     QCOMPARE(ItemText(h->Choicedatanum), QString("256"));
     QCOMPARE(h->PlayScrollBar->maximum(), max);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
   }
 
   void Open_cancelAtQuestion_keepsSoundAndOpensNoDialog() {
     FormHarness h;
     const Bytes data = Pcm(16000);
     OpenFile(h, Put(dir_, "keep.wav", Standard(1, 8000, 8, data)));
-    const std::uint8_t* block = h->WaveData;
+    const std::uint8_t* block = h->Sound.Data();
     h.prompts.Clear();
     h.prompts.AnswerNext(false);
     OpenFile(h, Put(dir_, "other.wav", Standard(1, 8000, 8, Pcm(9000, 5))));
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
     QCOMPARE(h.prompts.DialogsShown(), 0);
-    QCOMPARE(h->WaveData, block);
+    QCOMPARE(h->Sound.Data(), block);
     QCOMPARE(Held(*h), data);
-    QVERIFY(h->OutDeviceOpen && h.devices.OutOpen());
+    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 0);
   }
 
@@ -433,7 +435,7 @@ private slots:
     h->OpenClick();
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
     QCOMPARE(h.prompts.DialogsShown(), 1);
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
     QVERIFY(GridOnly(h->PaintBoxGra));
     QVERIFY(GridOnly(h->PaintBoxFft));
   }
@@ -443,16 +445,16 @@ private slots:
     const QString path = Put(dir_, "p.wav", Standard(1, 8000, 8, Pcm(16000)));
     OpenFile(h, path);
     h->PlayOrStop();
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
     h.prompts.Clear();
     OpenFile(h, path);
     AddFile(h, path);
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h.prompts.DialogsShown(), 0);
-    QVERIFY(h->Playing && h->OutDeviceOpen);
-    QCOMPARE(h->DataSize, 16000);
+    QVERIFY(h->Player.Playing() && h->Player.OutDeviceOpen());
+    QCOMPARE(h->Sound.Size(), 16000);
     h->PlayOrStop();
-    QVERIFY(!h->Playing);
+    QVERIFY(!h->Player.Playing());
 
     h->Recording = true;
     OpenFile(h, path);
@@ -463,7 +465,7 @@ private slots:
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h.prompts.DialogsShown(), 0);
     QVERIFY(!QFile::exists(dir_.filePath("rec.wav")));
-    QCOMPARE(h->DataSize, 16000);
+    QCOMPARE(h->Sound.Size(), 16000);
   }
 
   // ---- AddFile ----
@@ -472,7 +474,7 @@ private slots:
     FormHarness h;
     const Bytes a = Pcm(16000, 1), b = Pcm(8001, 2);
     OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, a)));
-    h->PlayPos = 1000;
+    h->Player.SetPlayPos(1000);
     h->PlayScrollBar->SetPosition(1000);
     h.prompts.Clear();
     AddFile(h, Put(dir_, "b.wav", Standard(1, 8000, 8, b)));
@@ -481,17 +483,17 @@ private slots:
     QCOMPARE(Held(*h), a + b);
     QCOMPARE(h->FormatBoxLines(),
              (QStringList{"Bit=8", "Sampling=8000", "Size=24001", "Time=3.00s"}));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 24001 - 512);
-    QVERIFY(h->HasSound() && h->OutDeviceOpen);
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 1);
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 0);
     // The lengthened sound plays to its end.
     h->PlayOrStop();
     QCOMPARE(h.devices.LastWriteBytes(), 24001u);
     h.Advance(3100);
-    QVERIFY(!h->Playing);
+    QVERIFY(!h->Player.Playing());
   }
 
   // The appended file's format describes the whole block from then on: the format box, the
@@ -504,14 +506,14 @@ private slots:
     AddFile(h, Put(dir_, "b16.wav", Standard(1, 22050, 16, b)));
     QVERIFY(h.prompts.Boxes().empty());
     const WAVEFORMATEX w16{1, 1, 22050, 44100, 2, 16, 0};
-    QCOMPARE(h->WaveFormat, w16);
+    QCOMPARE(h->Sound.Format(), w16);
     QCOMPARE(Held(*h), a + b);
     QCOMPARE(h->FormatBoxLines(),
              (QStringList{"Bit=16", "Sampling=22050", "Size=20000", "Time=0.45s"}));
     QCOMPARE(ItemText(h->ScaleFft), QString("500"));
     QCOMPARE(ItemText(h->ScaleGraph), QString("1"));  // 23 ms: 23 div 6 = 3
     QCOMPARE(h->PlayScrollBar->maximum(), 20000 - 2 * 512);
-    QVERIFY(h->OutDeviceOpen && h.devices.OutOpen());
+    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
     QCOMPARE(*h.devices.LastOutFormat(), w16);  // the device plays what the box says
 
     h.prompts.ChooseNext(dir_.filePath("mixed"));
@@ -529,7 +531,7 @@ private slots:
     AddFile(h, path);
     QCOMPARE(h.prompts.Texts(), Pair("No 16-bit output.", "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
   }
 
   void AddFile_shortSound_asksToPushButtonOnce() {
@@ -540,8 +542,8 @@ private slots:
     AddFile(h, Put(dir_, "b.wav", Standard(1, 8000, 8, Pcm(100))));
     QCOMPARE(h.prompts.Texts(), QStringList{"Please Push Button"});
     QCOMPARE(h.prompts.Captions(), QStringList{"Wait"});
-    QCOMPARE(h->DataSize, 300);
-    QVERIFY(h->HasSound());
+    QCOMPARE(h->Sound.Size(), 300);
+    QVERIFY(h->Sound.HasSound());
   }
 
   void AddFile_nothingHeldOrDialogCancelled_doesNothing() {
@@ -550,7 +552,7 @@ private slots:
     h->AddFile1Click();
     QCOMPARE(h.prompts.DialogsShown(), 0);
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(!h->WaveData && !h->OutDeviceOpen);
+    QVERIFY(!h->Sound.Data() && !h->Player.OutDeviceOpen());
 
     h.prompts.Clear();
     OpenFile(h, path);
@@ -560,27 +562,39 @@ private slots:
     QCOMPARE(h.prompts.DialogsShown(), 2);
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(Held(*h), before);
-    QVERIFY(h->OutDeviceOpen);
+    QVERIFY(h->Player.OutDeviceOpen());
   }
 
-  // The mixer window writes into the held block through its own reference: the block must
-  // not grow or go under it.
-  // The mixer writes into the held block through MixData: an append that moves the block
-  // moves MixData with it, and a failed append that drops the sound closes the mixer.
+  // The mixer and the painting jobs reach the held block through a handle: an append that
+  // moves the block leaves the handle on it, so a job queued before the append draws the
+  // appended bytes; a failed append that drops the sound closes the mixer.
   void AddFile_whileMixerOpen_keepsMixerOnTheSound() {
     FormHarness h;
-    OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, Pcm(16000))));
-    h->MixData = h->WaveData;
+    TFormMain& f = *h;
+    const Bytes a = Pcm(16000), b = Pcm(100000, 2);
+    OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, a)));
+    const SoundDocument::Handle held = f.Sound.ShownHandle();  // as the mixer keeps it
     QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
     h->mixplay = mixer.data();
     h->MixerOpen = true;
-    AddFile(h, Put(dir_, "b.wav", Standard(1, 8000, 8, Pcm(100000))));
-    QCOMPARE(h->DataSize, 116000);
-    QCOMPARE(h->MixData, h->WaveData);
+    const int frames = int(f.View.FftSize);
+    f.StartPaintJob([&f, held, frames] { return f.Sound.View(held, 20000, frames); });
+    AddFile(h, Put(dir_, "b.wav", Standard(1, 8000, 8, b)));
+    QCOMPARE(h->Sound.Size(), 116000);
+    QCOMPARE(h->Sound.Resolve(held), h->Sound.Data());
     QVERIFY(h->MixerOpen && !mixer.isNull());
+    h.Pump();
+    const Bytes whole = a + b;
+    QImage expected(f.PaintBoxGra->Width(), f.PaintBoxGra->Height(), QImage::Format_RGB32);
+    ImageCanvas canvas(expected);
+    ClearBox(canvas);
+    DrawWaveBox(canvas, SoundView{whole.data(), std::int64_t(whole.size()), 1, 8, 20000, frames},
+                WaveStyle{int(f.View.WaveStep), f.View.WaveTimes});
+    QCOMPARE(f.PaintBoxGra->Image(), expected);
     AddFile(h, dir_.filePath("missing.wav"));
     QVERIFY(!h->MixerOpen && mixer.isNull());
-    QVERIFY(!h->HasSound());
+    QVERIFY(!h->Sound.HasSound());
+    QVERIFY(!h->Sound.Resolve(held));
   }
 
   void AddFile_failure_dropsTheSound_data() {
@@ -618,11 +632,11 @@ private slots:
     Heap::FailAfter(-1);
     QCOMPARE(h.prompts.Texts(), Pair(text, "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    VerifyEmpty(h);
+    QCOMPARE(Leftovers(h), QStringList{});
     QCOMPARE(h->PaintBoxGra->Image(), wave);
     h.prompts.Clear();
     h->PlayOrStop();
-    QVERIFY(!h->Playing);
+    QVERIFY(!h->Player.Playing());
     h->SaveClick();
     QCOMPARE(h.prompts.Texts(), QStringList{"no data"});
     QCOMPARE(h.prompts.Captions(), QStringList{"error"});
@@ -630,7 +644,7 @@ private slots:
     h.prompts.Clear();
     OpenFile(h, dir_.filePath("a.wav"));
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(h->HasSound() && h->OutDeviceOpen);
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
   }
 
   // ---- Save ----
@@ -676,7 +690,7 @@ private slots:
     if (bytes % 2) QCOMPARE(out.back(), std::uint8_t(0));
     // Saving changes nothing in the window.
     QCOMPARE(Held(*h), data);
-    QVERIFY(h->OutDeviceOpen);
+    QVERIFY(h->Player.OutDeviceOpen());
   }
 
   // ".wav" is appended to whatever name the dialog gives.
@@ -707,17 +721,17 @@ private slots:
     OpenFile(h, Put(dir_, "play.wav", Standard(1, 8000, 8, data)));
     h->PlayOrStop();
     h.Advance(600);
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
     h.prompts.ChooseNext(dir_.filePath("while"));
     h->SaveClick();
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(Get(dir_.filePath("while.wav")), Saved(kMono8, data));
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
     QCOMPARE(h->PlayButton->text(), QString("STOP"));
     h.Advance(1600);
-    QVERIFY(!h->Playing);
+    QVERIFY(!h->Player.Playing());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
   }
 
   // Every format the system makes (mono, 8 or 16 bits, nine rates) comes back as it went.
@@ -728,15 +742,15 @@ private slots:
         FormHarness h;
         const std::size_t size = rate / 4 * (bits / 8) + (bits == 8 ? 1 : 0);  // odd for 8 bits
         const Bytes data = Pcm(size, rate);
-        HoldMade(h, bits, rate, data);
-        const WAVEFORMATEX made = h->WaveFormat;
+        QVERIFY(HoldMade(h, bits, rate, data));
+        const WAVEFORMATEX made = h->Sound.Format();
         const QString name = QString("rt-%1-%2").arg(bits).arg(rate);
         h.prompts.ChooseNext(dir_.filePath(name));
         h->SaveClick();
         OpenFile(h, dir_.filePath(name + ".wav"));
         QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
-        QCOMPARE(h->WaveFormat, made);
-        QCOMPARE(h->DataSize, std::int32_t(size));
+        QCOMPARE(h->Sound.Format(), made);
+        QCOMPARE(h->Sound.Size(), std::int32_t(size));
         QCOMPARE(Held(*h), data);
         QCOMPARE(*h.devices.LastOutFormat(), made);
       }
@@ -788,7 +802,7 @@ private slots:
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"keep.wav", "src.wav"}));
     QCOMPARE(Held(*h), data);
-    QVERIFY(h->OutDeviceOpen && h.devices.OutOpen());
+    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
     // The next save, with the disk well again, replaces the file.
     h.prompts.Clear();
     h.prompts.ChooseNext(dir.filePath("keep"));

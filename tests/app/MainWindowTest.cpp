@@ -109,24 +109,24 @@ private slots:
   void FormCreate_setsTheStartState() {
     FormHarness h;
     TFormMain& f = *h;
-    QCOMPARE(f.FftSize, 512u);
-    QCOMPARE(f.RecBits, 8u);
-    QCOMPARE(f.RecSampleRate, 8000u);
-    QCOMPARE(f.FftSpan, 4000.0);
-    QCOMPARE(f.FilterX, 2);
-    QCOMPARE(f.FilterFreq, 20u);
+    QCOMPARE(f.View.FftSize, 512u);
+    QCOMPARE(f.NewSound.RecBits, 8u);
+    QCOMPARE(f.NewSound.RecSampleRate, 8000u);
+    QCOMPARE(f.View.FftSpan, 4000.0);
+    QCOMPARE(f.View.FilterX, 2);
+    QCOMPARE(f.View.FilterFreq, 20u);
     QCOMPARE(f.LbFilter->text(), QString("20"));
     QCOMPARE(f.ScrollBarWaveTimes->Position(), 9);
     QCOMPARE(f.ScrollBarFftTimes->Position(), 200);
-    QCOMPARE(f.WaveTimes, 1);
-    QCOMPARE(f.FftTimes, 1);
-    QCOMPARE(f.WaveGridStep, 10);
-    QCOMPARE(f.FftGridStep, 100);
-    QCOMPARE(f.SlowRecSeconds, 0.2);
-    QCOMPARE(f.MixSeconds, 0.5);
-    QCOMPARE(f.RecLimitSeconds, 300);
-    QVERIFY(std::abs(f.FftLevel - 25.6 / 255) < 1e-15);
-    const WAVEFORMATEX& w = f.WaveFormat;
+    QCOMPARE(f.View.WaveTimes, 1);
+    QCOMPARE(f.View.FftTimes, 1);
+    QCOMPARE(f.View.WaveGridStep, 10);
+    QCOMPARE(f.View.FftGridStep, 100);
+    QCOMPARE(f.NewSound.SlowRecSeconds, 0.2);
+    QCOMPARE(f.NewSound.MixSeconds, 0.5);
+    QCOMPARE(f.NewSound.RecLimitSeconds, 300);
+    QVERIFY(std::abs(f.View.FftLevel - 25.6 / 255) < 1e-15);
+    const WAVEFORMATEX& w = f.Sound.Format();
     QCOMPARE(w.wFormatTag, 1);
     QCOMPARE(w.nChannels, 1);
     QCOMPARE(w.nSamplesPerSec, 8000u);
@@ -134,10 +134,14 @@ private slots:
     QCOMPARE(w.nBlockAlign, 1);
     QCOMPARE(w.wBitsPerSample, 8);
     QCOMPARE(w.cbSize, 0);
-    QVERIFY(!f.HasSound());
-    QVERIFY(!f.OutDeviceOpen && !f.Playing && !f.Recording && !f.InDeviceOpen && !f.MixerOpen);
-    QVERIFY(f.FftMagnitude && f.FftInput && f.FftWork && f.FftSpectrum);
-    QCOMPARE(f.PlayScrollBarRef, f.PlayScrollBar);
+    QVERIFY(!f.Sound.HasSound());
+    QVERIFY(!f.Player.OutDeviceOpen() && !f.Player.Playing() && !f.Recording &&
+            !f.InDeviceOpen && !f.MixerOpen);
+    const FftArrays a = f.Analysis.Arrays();
+    QVERIFY(a.magnitude && a.input && a.work && a.spectrum);
+    // Other windows reach the play bar through the main window.
+    QCOMPARE(FormMain, &f);
+    QCOMPARE(FormMain->PlayScrollBar, f.PlayScrollBar);
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 0);
   }
@@ -145,14 +149,15 @@ private slots:
   void AllocFftBuffers_outOfMemory_saysSoAndLeavesAllNull() {
     FormHarness h;
     TFormMain& f = *h;
-    f.FreeFftBuffers();
+    f.Analysis.Release();
     Heap::FailAfter(2);  // the third of four allocations fails
-    QVERIFY(!f.AllocFftBuffers(4096));
-    QVERIFY(!f.FftMagnitude && !f.FftInput && !f.FftWork && !f.FftSpectrum);
+    QVERIFY(!f.AllocFftBuffers());
+    const FftArrays a = f.Analysis.Arrays();
+    QVERIFY(!a.magnitude && !a.input && !a.work && !a.spectrum);
     QCOMPARE(h.prompts.Texts(), QStringList{"No memory"});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
-    f.FreeFftBuffers();  // freeing null is harmless
-    QVERIFY(f.AllocFftBuffers(4096));
+    f.Analysis.Release();  // freeing null is harmless
+    QVERIFY(f.AllocFftBuffers());
   }
 
   void FormatBox_showsTheStartFormat() {
@@ -175,19 +180,19 @@ private slots:
   void FormatBox_timeHasTwoDecimals_andNoDivisionByZero() {
     FormHarness h;
     TFormMain& f = *h;
-    f.WaveFormat = {1, 2, 44100, 176400, 4, 16, 0};
-    f.DataSize = 176400;
+    f.Sound.Format() = {1, 2, 44100, 176400, 4, 16, 0};
+    KeepSizeOnly(f, 176400);
     QCOMPARE(f.FormatBoxLines(),
              (QStringList{"Bit=16", "Sampling=44100", "Size=176400", "Time=1.00s"}));
-    f.WaveFormat.nAvgBytesPerSec = 44100;
-    f.DataSize = 441;
+    f.Sound.Format().nAvgBytesPerSec = 44100;
+    KeepSizeOnly(f, 441);
     QCOMPARE(f.FormatBoxLines().last(), QString("Time=0.01s"));
-    f.DataSize = -1;  // shown as unsigned
+    KeepSizeOnly(f, -1);  // shown as unsigned
     QCOMPARE(f.FormatBoxLines()[2], QString("Size=4294967295"));
-    f.WaveFormat.nAvgBytesPerSec = 8000;
-    f.DataSize = 9872000;  // no digit grouping in the time
+    f.Sound.Format().nAvgBytesPerSec = 8000;
+    KeepSizeOnly(f, 9872000);  // no digit grouping in the time
     QCOMPARE(f.FormatBoxLines().last(), QString("Time=1234.00s"));
-    f.WaveFormat.nAvgBytesPerSec = 0;
+    f.Sound.Format().nAvgBytesPerSec = 0;
     QCOMPARE(f.FormatBoxLines().last(), QString("Time=s"));
   }
 

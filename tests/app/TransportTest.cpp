@@ -7,13 +7,13 @@
 #include <QtTest>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "FormHarness.h"
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
 #include "analysis/mygraph.h"
-#include "base/Heap.h"
 
 namespace {
 const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};
@@ -21,24 +21,22 @@ const WAVEFORMATEX kMono16{1, 1, 8000, 16000, 2, 16, 0};
 
 // A held sound as a file reader leaves it (device open, cursor range set), filled with
 // noise near silence so that every offset and zoom draws a different picture. The real
-// timer's ticks are kept out: the test runs Timer1Timer itself.
-void Hold(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
+// timer's ticks are kept out: the test runs Timer1Timer itself. False when it could not be
+// held.
+bool Hold(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
   TFormMain& f = *h;
-  f.WaveFormat = fmt;
-  f.DataSize = bytes;
-  f.WaveData = static_cast<std::uint8_t*>(Heap::Alloc(std::size_t(bytes)));
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(bytes));
   std::mt19937 noise(bytes);
   for (std::int32_t i = 0; i < bytes; ++i)
-    f.WaveData[i] = std::uint8_t(fmt.wBitsPerSample == 8 ? 108 + noise() % 41 : noise() % 256);
+    data[i] = std::uint8_t(fmt.wBitsPerSample == 8 ? 108 + noise() % 41 : noise() % 256);
   if (fmt.wBitsPerSample == 16)  // high bytes small: about +-2000
-    for (std::int32_t i = 1; i < bytes; i += 2) f.WaveData[i] = std::uint8_t(noise() % 16 - 8);
-  f.WaveHdr = static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR)));
-  *f.WaveHdr = WAVEHDR{};
-  QVERIFY(f.OpenWaveOut());
+    for (std::int32_t i = 1; i < bytes; i += 2) data[i] = std::uint8_t(noise() % 16 - 8);
+  if (!AdoptSound(f, fmt, data.data(), bytes) || !f.OpenWaveOut()) return false;
   f.ResetPlayRange();
   f.ChooseScales();
   f.RedrawViews();
   f.Timer1->blockSignals(true);
+  return true;
 }
 
 int RedPixels(const PaintBox* b) {
@@ -66,8 +64,7 @@ QImage WaveAt(TFormMain& f, std::int64_t offset, int zoom) {
   QImage img(f.PaintBoxGra->Width(), f.PaintBoxGra->Height(), QImage::Format_RGB32);
   ImageCanvas c(img);
   ClearBox(c);
-  DrawWaveBox(1, int(f.FftSize), zoom, c, f.WaveFormat.wBitsPerSample, f.WaveFormat.nChannels,
-              offset, f.WaveData, f.DataSize);
+  DrawWaveBox(c, f.Sound.ViewShown(offset, int(f.View.FftSize)), WaveStyle{1, zoom});
   return img;
 }
 
@@ -122,12 +119,12 @@ private slots:
 
   void Play_toTheEnd_endsAtStartWithThumbOnLastFrame() {
     FormHarness h;
-    Hold(h, kMono8, 16000);  // 2 s, FftSize 512
+    QVERIFY(Hold(h, kMono8, 16000));  // 2 s, FftSize 512
     QVERIFY(RedPixels(h->PaintBoxGra) > 0);
     h->PlayButtonClick();
     QCOMPARE(h->PlayButton->text(), QString("STOP"));
-    QVERIFY(h->Playing && h->Timer1->isActive());
-    QCOMPARE(h.devices.LastWriteData(), h->WaveData);
+    QVERIFY(h->Player.Playing() && h->Timer1->isActive());
+    QCOMPARE(h.devices.LastWriteData(), h->Sound.Data());
     QCOMPARE(h.devices.LastWriteBytes(), 16000u);
     h.Advance(1000);
     h->Timer1Timer();
@@ -135,36 +132,36 @@ private slots:
     QCOMPARE(h->PlayScrollBar->Position(), 8000);
     h.Pump();
     h.Advance(1000);  // the block has played: the notice ends the playback
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 16000 - 512);
-    QVERIFY(h->OutDeviceOpen && h.devices.OutOpen());
+    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
     QVERIFY(RedPixels(h->PaintBoxGra) > 0 && RedPixels(h->PaintBoxFft) > 0);
     QVERIFY(h.prompts.Boxes().empty());
     h->PlayButtonClick();  // again, from the start
-    QCOMPARE(h.devices.LastWriteData(), h->WaveData);
+    QCOMPARE(h.devices.LastWriteData(), h->Sound.Data());
     QCOMPARE(h.devices.LastWriteBytes(), 16000u);
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
   }
 
   // The tick that finds the end before the notice does leaves the caption and the device
   // to the notice, which still ends the playback.
   void Timer1Timer_endBeforeNotice_showsLastFrameAndNoticeFinishes() {
     FormHarness h;
-    Hold(h, kMono16, 16000);  // 1 s
-    h->RecBits = 16;
+    QVERIFY(Hold(h, kMono16, 16000));  // 1 s
+    h->NewSound.RecBits = 16;
     h->PlayButtonClick();
     h.devices.Advance(std::chrono::milliseconds(1000));  // the notice waits in the queue
     h->Timer1Timer();
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h->Label1->text(), QString("1.000s"));
     QCOMPARE(h->PlayScrollBar->Position(), 16000 - 2 * 512);
     QCOMPARE(h->PaintBoxGra->Image(), WaveAt(*h, 16000 - 2 * 512, 1));
     QCOMPARE(h->PlayButton->text(), QString("STOP"));
     h.Pump();
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QVERIFY(RedPixels(h->PaintBoxGra) > 0);
     QVERIFY(h.prompts.Boxes().empty());
   }
@@ -173,37 +170,37 @@ private slots:
 
   void Stop_midway_noticeAddsZeroAndPlayResumesAtCursor() {
     FormHarness h;
-    Hold(h, kMono16, 32000);  // 2 s
-    h->RecBits = 16;
+    QVERIFY(Hold(h, kMono16, 32000));  // 2 s
+    h->NewSound.RecBits = 16;
     h->PlayButtonClick();
     h.Advance(500);
     h->Timer1Timer();  // draws, thumb to 8000
     h.Pump();
     h.Advance(100);    // plays on past the last drawn cursor
     h->PlayButtonClick();
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 8000);
+    QCOMPARE(h->Player.PlayPos(), 8000);
     QCOMPARE(h.devices.Calls(SimCall::Pause), 1);
-    QVERIFY(h->OutDeviceOpen && h.devices.OutOpen() && h.devices.OutPosition() == 0);
+    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen() && h.devices.OutPosition() == 0);
     QVERIFY(RedPixels(h->PaintBoxGra) > 0);  // the full redraw of the stop
     h.Pump();  // the returned block's notice
-    QCOMPARE(h->PlayPos, 8000);
+    QCOMPARE(h->Player.PlayPos(), 8000);
     QCOMPARE(h->PlayScrollBar->Position(), 8000);
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
     QVERIFY(h.prompts.Boxes().empty());
     h->PlayButtonClick();
-    QCOMPARE(h.devices.LastWriteData(), h->WaveData + 8000);
+    QCOMPARE(h.devices.LastWriteData(), h->Sound.Data() + 8000);
     QCOMPARE(h.devices.LastWriteBytes(), 32000u - 8000u);
   }
 
   void Play_fromDraggedCursor_submitsTheRestOnly() {
     FormHarness h;
-    Hold(h, kMono16, 32000);
+    QVERIFY(Hold(h, kMono16, 32000));
     Drag(h->PlayScrollBar, 1601);
-    QCOMPARE(h->PlayPos, 1600);
+    QCOMPARE(h->Player.PlayPos(), 1600);
     h->PlayButtonClick();
-    QCOMPARE(h.devices.LastWriteData(), h->WaveData + 1600);
+    QCOMPARE(h.devices.LastWriteData(), h->Sound.Data() + 1600);
     QCOMPARE(h.devices.LastWriteBytes(), 32000u - 1600u);
     h.Advance(100);  // 1600 bytes more
     h->Timer1Timer();
@@ -227,9 +224,9 @@ private slots:
     };
     for (const Case& c : cases) {
       FormHarness h;
-      h->RecSampleRate = c.fmt.nSamplesPerSec;
-      h->RecBits = c.fmt.wBitsPerSample;
-      Hold(h, c.fmt, std::int32_t(c.fmt.nAvgBytesPerSec) * 3);
+      h->NewSound.RecSampleRate = c.fmt.nSamplesPerSec;
+      h->NewSound.RecBits = c.fmt.wBitsPerSample;
+      QVERIFY(Hold(h, c.fmt, std::int32_t(c.fmt.nAvgBytesPerSec) * 3));
       h->Choicedatanum->SetItemIndex(c.fftItem);
       h->PlayButtonClick();
       h.Advance(1000);
@@ -247,7 +244,7 @@ private slots:
 
   void Timer1Timer_labelCountsWhileFrameNoLongerFits() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->PlayButtonClick();
     h.Advance(1900);  // 15200: the frame 1536 ahead would pass the end
     h->Timer1Timer();
@@ -256,12 +253,12 @@ private slots:
     const QImage before = Snapshot(h->PaintBoxGra);
     h.Pump();
     QCOMPARE(h->PaintBoxGra->Image(), before);  // no job
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
   }
 
   void PaintJob_duringPlayback_hasNoGrids_andGridsReturnAfterEnd() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     QVERIFY(RedPixels(h->PaintBoxGra) > 0 && RedPixels(h->PaintBoxFft) > 0);
     h->PlayButtonClick();
     h.Advance(200);
@@ -276,7 +273,7 @@ private slots:
   // A job still queued when the playback ends must not wipe the grids drawn at the end.
   void PaintJob_queuedWhenPlaybackStops_isDropped() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->PlayButtonClick();
     h.Advance(200);
     h->Timer1Timer();
@@ -289,14 +286,14 @@ private slots:
 
   void ZoomBars_duringPlayback_takeEffectAtTheNextTick() {
     FormHarness h;
-    Hold(h, kMono8, 24000);
+    QVERIFY(Hold(h, kMono8, 24000));
     h->Choicedatanum->SetItemIndex(4);  // 4096: the job draws at the cursor
     h->PlayButtonClick();
     h.Advance(200);
     h->Timer1Timer();                   // job with zoom 1
     const QImage before = Snapshot(h->PaintBoxGra);
     h->ScrollBarWaveTimes->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(h->WaveTimes, 2);
+    QCOMPARE(h->View.WaveTimes, 2);
     QCOMPARE(h->PaintBoxGra->Image(), before);  // only stored while playing
     h.Pump();
     QCOMPARE(h->PaintBoxGra->Image(), WaveAt(*h, 1600, 1));
@@ -314,7 +311,7 @@ private slots:
   // the notice still ends the playback.
   void Timer1Timer_positionRefused_stopsTimerAndNoticeStillEnds() {
     FormHarness h;
-    Hold(h, kMono8, 8000);
+    QVERIFY(Hold(h, kMono8, 8000));
     h->PlayButtonClick();
     h.Advance(300);
     h.devices.Refuse(SimCall::GetPosition, 7, "busy", SimRefusal::NextCallOnly);
@@ -326,28 +323,28 @@ private slots:
     QCOMPARE(h.prompts.Texts(), QStringList{"error"});
     QCOMPARE(h.prompts.Captions(), QStringList{"time"});
     QVERIFY(!timerDuringBox && !h->Timer1->isActive());
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
     QCOMPARE(h->PlayButton->text(), QString("STOP"));
     QCOMPARE(h.devices.OutPosition(), 2400u);
     h.Advance(700);
     QCOMPARE(h.devices.OutPosition(), 0u);  // reopened after the end
-    QVERIFY(!h->Playing);
+    QVERIFY(!h->Player.Playing());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h.prompts.Boxes().size(), std::size_t(1));
   }
 
   void MMWomDone_positionRefused_stillEndsPlayback() {
     FormHarness h;
-    Hold(h, kMono8, 8000);
+    QVERIFY(Hold(h, kMono8, 8000));
     h->PlayButtonClick();
     h.devices.Refuse(SimCall::GetPosition, 7, "busy", SimRefusal::NextCallOnly);
     h.Advance(1000);
     QCOMPARE(h.prompts.Texts(), QStringList{"error"});
     QCOMPARE(h.prompts.Captions(), QStringList{"time"});
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 8000 - 512);
     QVERIFY(h.devices.OutOpen());
   }
@@ -356,16 +353,16 @@ private slots:
   // device shows no box) and leaves PlayPos where the stop put it.
   void MMWomDone_afterStop_leavesCursorAndAsksNothing() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->PlayButtonClick();
     h.Advance(500);
     h->Timer1Timer();
     h->PlayButtonClick();
-    QCOMPARE(h->PlayPos, 4000);
+    QCOMPARE(h->Player.PlayPos(), 4000);
     h.devices.Refuse(SimCall::GetPosition, 7, "busy", SimRefusal::NextCallOnly);
     h.Pump();
     QVERIFY(h.prompts.Boxes().empty());
-    QCOMPARE(h->PlayPos, 4000);
+    QCOMPARE(h->Player.PlayPos(), 4000);
     QCOMPARE(h->PlayScrollBar->Position(), 4000);
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
   }
@@ -374,44 +371,47 @@ private slots:
   // not end the new playback nor move its start.
   void MMWomDone_lateNoticeOfStoppedBlock_leavesNewPlaybackAlone() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->PlayButtonClick();
     h.Advance(500);
     h->Timer1Timer();
     h->PlayButtonClick();  // stop at 4000; its notice is queued
     h->PlayButtonClick();  // play again from 4000 before it is handled
-    QVERIFY(h->Playing);
+    QVERIFY(h->Player.Playing());
     h.devices.Advance(std::chrono::milliseconds(250));
     h.Pump();  // the stopped block's notice arrives now
-    QVERIFY(h->Playing && h->Timer1->isActive());
-    QCOMPARE(h->PlayPos, 4000);
+    QVERIFY(h->Player.Playing() && h->Timer1->isActive());
+    QCOMPARE(h->Player.PlayPos(), 4000);
     QCOMPARE(h->PlayButton->text(), QString("STOP"));
     h.Advance(1500);  // the new block plays to its end
-    QVERIFY(!h->Playing);
-    QCOMPARE(h->PlayPos, 0);
+    QVERIFY(!h->Player.Playing());
+    QCOMPARE(h->Player.PlayPos(), 0);
     QVERIFY(h.prompts.Boxes().empty());
   }
 
   void Play_prepareOrWriteRefused_boxNoDeviceNoTimer() {
     for (SimCall call : {SimCall::PrepareOut, SimCall::Write}) {
       FormHarness h;
-      Hold(h, kMono8, 16000);
+      QVERIFY(Hold(h, kMono8, 16000));
       h.devices.Refuse(call, 11, "The device refused the block.", SimRefusal::NextCallOnly);
       bool timerDuringBox = true;
+      QString buttonDuringBox;
       h.prompts.WhileOpen = [&](const ScriptedPrompts::Box&) {
         timerDuringBox = h->Timer1->isActive();
+        buttonDuringBox = h->PlayButton->text();
       };
       h->PlayButtonClick();
       QCOMPARE(h.prompts.Texts(), QStringList{"The device refused the block."});
       QCOMPARE(h.prompts.Captions(), QStringList{"wave"});
       QVERIFY(!timerDuringBox);
+      QCOMPARE(buttonDuringBox, QString("STOP"));  // PLAY comes back once the box is closed
       QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-      QVERIFY(!h->Playing && !h->Timer1->isActive());
-      QVERIFY(!h->OutDeviceOpen && !h->HWaveOut && !h.devices.OutOpen());
+      QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
+      QVERIFY(!h->Player.OutDeviceOpen() && !h.devices.LiveOut() && !h.devices.OutOpen());
       h.Pump();
       h->PlayButtonClick();  // no device: ignored
       QCOMPARE(h.prompts.Boxes().size(), std::size_t(1));
-      QVERIFY(!h->Playing);
+      QVERIFY(!h->Player.Playing());
     }
   }
 
@@ -419,16 +419,16 @@ private slots:
 
   void PlayScrollBarScroll_alignsToTheFrame() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     Drag(h->PlayScrollBar, 1001);
-    QCOMPARE(h->PlayPos, 1001);
+    QCOMPARE(h->Player.PlayPos(), 1001);
     QCOMPARE(h->PlayScrollBar->Position(), 1001);
     QCOMPARE(h->Label1->text(), QString("0.125s"));
     QVERIFY(RedPixels(h->PaintBoxGra) > 0);
     FormHarness h16;
-    Hold(h16, kMono16, 16000);
+    QVERIFY(Hold(h16, kMono16, 16000));
     Drag(h16->PlayScrollBar, 1001);
-    QCOMPARE(h16->PlayPos, 1000);
+    QCOMPARE(h16->Player.PlayPos(), 1000);
     QCOMPARE(h16->PlayScrollBar->Position(), 1000);
   }
 
@@ -437,7 +437,7 @@ private slots:
     h->PlayScrollBar->SetMax(1000);
     Drag(h->PlayScrollBar, 500);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->Label1->text(), QString("0.000s"));
   }
 
@@ -445,21 +445,21 @@ private slots:
   // a stop right after the drag starts the next playback on a whole frame.
   void PlayScrollBarScroll_whilePlaying_isIgnored() {
     FormHarness h;
-    Hold(h, kMono16, 32000);
-    h->RecBits = 16;
+    QVERIFY(Hold(h, kMono16, 32000));
+    h->NewSound.RecBits = 16;
     h->PlayButtonClick();
     h.Advance(200);
     Drag(h->PlayScrollBar, 9001);
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->Label1->text(), QString("0.000s"));
     h->Timer1Timer();
     QCOMPARE(h->PlayScrollBar->Position(), 3200);
     Drag(h->PlayScrollBar, 9001);
     h->PlayButtonClick();
-    QCOMPARE(h->PlayPos, 9000);
+    QCOMPARE(h->Player.PlayPos(), 9000);
     h.Pump();
     h->PlayButtonClick();
-    QCOMPARE(h.devices.LastWriteData(), h->WaveData + 9000);
+    QCOMPARE(h.devices.LastWriteData(), h->Sound.Data() + 9000);
     QCOMPARE(h.devices.LastWriteBytes(), 23000u);
   }
 
@@ -470,10 +470,10 @@ private slots:
     h->PlayButtonClick();
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
     QCOMPARE(h.devices.Calls(SimCall::Write), 0);
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->Recording = true;
     h->PlayButtonClick();
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h.devices.Calls(SimCall::PrepareOut), 0);
     QVERIFY(h.prompts.Boxes().empty());
     h->Recording = false;
@@ -481,9 +481,9 @@ private slots:
 
   void Play_soundShorterThanOneWindow_playsToItsEnd() {
     FormHarness h;
-    Hold(h, {1, 2, 8000, 32000, 4, 16, 0}, 400);  // 100 frames
+    QVERIFY(Hold(h, {1, 2, 8000, 32000, 4, 16, 0}, 400));  // 100 frames
     QCOMPARE(h.prompts.Texts(), QStringList{"Please Push Button"});
-    h->RecBits = 16;
+    h->NewSound.RecBits = 16;
     h->PlayButtonClick();
     QCOMPARE(h.devices.LastWriteBytes(), 400u);
     h.devices.Advance(std::chrono::milliseconds(5));  // 160 bytes
@@ -491,10 +491,10 @@ private slots:
     QCOMPARE(h->Label1->text(), QString("0.005s"));
     h.devices.Advance(std::chrono::milliseconds(10));
     h->Timer1Timer();  // the end: no last frame to show
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     h.Pump();
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->PlayPos, 0);
+    QCOMPARE(h->Player.PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h.prompts.Boxes().size(), std::size_t(1));
   }
@@ -503,27 +503,30 @@ private slots:
 
   void New_duringPlayback_stopsFirstAndLateNoticeIsHarmless() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->PlayButtonClick();
     h.Advance(400);
     h->Timer1Timer();  // a job waits to paint from the block New frees
     h->NewClick();
-    QVERIFY(!h->Playing && !h->Timer1->isActive());
+    QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QVERIFY(!h->OutDeviceOpen && !h->HWaveOut && !h.devices.OutOpen());
-    QVERIFY(!h->HasSound());
+    QVERIFY(!h->Player.OutDeviceOpen() && !h.devices.LiveOut() && !h.devices.OutOpen());
+    QVERIFY(!h->Sound.HasSound());
     h.Pump();  // the late notice and the job
     h.Advance(2000);
-    QVERIFY(!h->Playing && !h->OutDeviceOpen && !h.devices.OutOpen());
+    QVERIFY(!h->Player.Playing() && !h->Player.OutDeviceOpen() && !h.devices.OutOpen());
     QVERIFY(h.prompts.Boxes().empty());
     QVERIFY(IsBlack(h->PaintBoxGra) && IsBlack(h->PaintBoxFft));
   }
 
   void PaintJob_blockFreedBeforePaint_doesNotPaint() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     const QImage shown = Snapshot(h->PaintBoxGra);
-    h->StartPaintJob(h->WaveData, std::uint32_t(h->DataSize), 0);
+    TFormMain& f = *h;
+    const SoundDocument::Handle block = f.Sound.ShownHandle();
+    const int frames = int(f.View.FftSize);
+    h->StartPaintJob([&f, block, frames] { return f.Sound.View(block, 0, frames); });
     QVERIFY(h->ConfirmNewData());  // frees the block
     h.Pump();
     QCOMPARE(h->PaintBoxGra->Image(), shown);
@@ -534,12 +537,8 @@ private slots:
     ScriptedPrompts prompts;
     auto form = std::make_unique<TFormMain>(devices, prompts);
     TFormMain& f = *form;
-    f.WaveFormat = kMono8;
-    f.DataSize = 8000;
-    f.WaveData = static_cast<std::uint8_t*>(Heap::Alloc(8000));
-    std::memset(f.WaveData, 128, 8000);
-    f.WaveHdr = static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR)));
-    *f.WaveHdr = WAVEHDR{};
+    const std::vector<std::uint8_t> silence(8000, 128);
+    QVERIFY(AdoptSound(f, kMono8, silence.data(), 8000));
     QVERIFY(f.OpenWaveOut());
     f.PlayButtonClick();
     devices.log.clear();
@@ -548,7 +547,7 @@ private slots:
     const QStringList expected{"pause", "reset", "unprepare", "close", "open",
                                "reset", "unprepare", "close"};
     QCOMPARE(devices.log, expected);
-    QVERIFY(!f.Playing && !f.Timer1->isActive() && !f.HasSound());
+    QVERIFY(!f.Player.Playing() && !f.Timer1->isActive() && !f.Sound.HasSound());
     QVERIFY(!devices.sim.OutOpen());
     QCoreApplication::processEvents();  // the returned block's notice
     QVERIFY(prompts.Boxes().empty());
@@ -556,7 +555,7 @@ private slots:
 
   void PaintJob_windowDestroyedFirst_doesNotPaint() {
     FormHarness h;
-    Hold(h, kMono8, 16000);
+    QVERIFY(Hold(h, kMono8, 16000));
     h->show();
     h->PlayButtonClick();
     h.Advance(200);

@@ -9,6 +9,7 @@
 #include <QtTest>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "FormHarness.h"
@@ -104,7 +105,7 @@ bool OpenSound(FormHarness& h, const WAVEFORMATEX& fmt, const std::vector<std::u
     return false;
   h.prompts.ChooseNext(path);
   h->OpenClick();
-  return h->HasSound() && h->DataSize == std::int32_t(bytes.size());
+  return h->Sound.HasSound() && h->Sound.Size() == std::int32_t(bytes.size());
 }
 
 bool Show(FormHarness& h) {
@@ -129,9 +130,9 @@ private slots:
     FormHarness h;
     QVERIFY(Show(h));
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
-    QCOMPARE(h->WaveGridStep, 10);
+    QCOMPARE(h->View.WaveGridStep, 10);
     Click(h->ScaleFft->Button(0));  // 100 Hz
-    QCOMPARE(h->FftGridStep, 100);
+    QCOMPARE(h->View.FftGridStep, 100);
     // 64 ms across 393 pixels: 10 ms dotted, 50 ms solid.
     QCOMPARE(GridColumns(h->PaintBoxGra, false), (std::vector<int>{61, 123, 184, 246, 368}));
     QCOMPARE(GridColumns(h->PaintBoxGra, true), std::vector<int>{307});
@@ -192,21 +193,21 @@ private slots:
     QVERIFY(Show(h));
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
     Click(h->ScaleGraph->Button(0));  // 1 ms: dotted every 6.14 px, solid every 5 ms
-    QCOMPARE(h->WaveGridStep, 1);
+    QCOMPARE(h->View.WaveGridStep, 1);
     QCOMPARE(GridColumns(h->PaintBoxGra, true), Nearests(393.0 * 5 / 64, 1, 12));
     QCOMPARE(GridColumns(h->PaintBoxGra, false).size(), std::size_t(64 - 1 - 12));
     Click(h->ScaleFft->Button(3));  // 1000 Hz: three dotted lines, the solid one off the box
-    QCOMPARE(h->FftGridStep, 1000);
+    QCOMPARE(h->View.FftGridStep, 1000);
     QCOMPARE(GridColumns(h->PaintBoxFft, false), (std::vector<int>{98, 196, 295}));
     QVERIFY(GridColumns(h->PaintBoxFft, true).empty());
     Click(h->ScaleFft->Button(2));
-    QCOMPARE(h->FftGridStep, 500);
+    QCOMPARE(h->View.FftGridStep, 500);
     QCOMPARE(GridColumns(h->PaintBoxFft, true), std::vector<int>{246});  // 2500 Hz
     // While playing the view is redrawn but the grid stays off.
-    h->Playing = true;
+    QVERIFY(h.StartPlaying());
     Click(h->ScaleGraph->Button(2));
-    h->Playing = false;
-    QCOMPARE(h->WaveGridStep, 10);
+    h.StopPlaying();
+    QCOMPARE(h->View.WaveGridStep, 10);
     QCOMPARE(Count(h->PaintBoxGra, kRed), 0);
     QVERIFY(Count(h->PaintBoxGra, kGreen) > 0);
   }
@@ -218,57 +219,61 @@ private slots:
     FormHarness h;
     Next(h);
     QVERIFY(h->Label2->text().isEmpty());
-    for (std::uint32_t k = 0; k < h->kMaxFftSize; ++k) QCOMPARE(h->FftMagnitude[k], 0.0);
+    const double* magnitude = h->Analysis.Arrays().magnitude;
+    QVERIFY(magnitude);
+    for (std::uint32_t k = 0; k < SpectrumAnalysis::kMaxFftSize; ++k) QCOMPARE(magnitude[k], 0.0);
   }
 
   void SpanArrows_walkBetween250And4000_redrawingEachTime() {
     FormHarness h;
     QVERIFY(Show(h));
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
-    QCOMPARE(h->FftSpan, 4000.0);
-    QCOMPARE(h->FilterX, 2);
+    QCOMPARE(h->View.FftSpan, 4000.0);
+    QCOMPARE(h->View.FilterX, 2);
+    // One arrow click on spoiled views: the spoiled pixels left in each view and the
+    // readout. Every click redraws both views whole and finds the tone again.
     auto press = [&](bool next) {
       Spoil(h->PaintBoxGra);
       Spoil(h->PaintBoxFft);
       h->Label2->setText("?");
       next ? Next(h) : Previous(h);
-      QCOMPARE(Count(h->PaintBoxGra, kMarker), 0);
-      QCOMPARE(Count(h->PaintBoxFft, kMarker), 0);
-      QCOMPARE(h->Label2->text(), QString("1000"));
+      return std::tuple{Count(h->PaintBoxGra, kMarker), Count(h->PaintBoxFft, kMarker),
+                        h->Label2->text()};
     };
+    const std::tuple redrawn{0, 0, QString("1000")};
     const double spans[] = {2000, 1000, 500, 250};
     int filterX = 2;
     for (double span : spans) {
-      press(true);
+      QCOMPARE(press(true), redrawn);
       filterX *= 2;
-      QCOMPARE(h->FftSpan, span);
-      QCOMPARE(h->FilterX, filterX);
+      QCOMPARE(h->View.FftSpan, span);
+      QCOMPARE(h->View.FilterX, filterX);
       if (span == 2000) QCOMPARE(At(h->PaintBoxFft, 196, 149), kWhite);  // 1000 Hz mid-box
     }
-    press(true);  // 125 Hz is refused
-    QCOMPARE(h->FftSpan, 250.0);
-    QCOMPARE(h->FilterX, 32);
+    QCOMPARE(press(true), redrawn);  // 125 Hz is refused
+    QCOMPARE(h->View.FftSpan, 250.0);
+    QCOMPARE(h->View.FilterX, 32);
     for (double span : {500.0, 1000.0, 2000.0, 4000.0}) {
-      press(false);
+      QCOMPARE(press(false), redrawn);
       filterX /= 2;
-      QCOMPARE(h->FftSpan, span);
-      QCOMPARE(h->FilterX, filterX);
+      QCOMPARE(h->View.FftSpan, span);
+      QCOMPARE(h->View.FilterX, filterX);
     }
-    press(false);  // 8000 Hz is above half the rate
-    QCOMPARE(h->FftSpan, 4000.0);
-    QCOMPARE(h->FilterX, 2);
+    QCOMPARE(press(false), redrawn);  // 8000 Hz is above half the rate
+    QCOMPARE(h->View.FftSpan, 4000.0);
+    QCOMPARE(h->View.FilterX, 2);
     // The strip keeps its cursor until its next paint.
     QVERIFY(ColumnIs(h->PaintBoxfftfilter, 2, kGreen));
-    QCOMPARE(h->FilterFreq, 20u);
+    QCOMPARE(h->View.FilterFreq, 20u);
   }
 
   void SpanArrows_whilePlaying_redrawWithoutGrid() {
     FormHarness h;
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
-    h->Playing = true;
+    QVERIFY(h.StartPlaying());
     Next(h);
-    h->Playing = false;
-    QCOMPARE(h->FftSpan, 2000.0);
+    h.StopPlaying();
+    QCOMPARE(h->View.FftSpan, 2000.0);
     QCOMPARE(Count(h->PaintBoxFft, kRed), 0);
     QCOMPARE(Count(h->PaintBoxGra, kRed), 0);
     QCOMPARE(At(h->PaintBoxFft, 196, 149), kWhite);
@@ -282,8 +287,8 @@ private slots:
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}, {2000, 50}})));
     QCOMPARE(h->Label2->text(), QString("1000"));
     Click(h->PaintBoxfftfilter, {100, 7});
-    QCOMPARE(h->FilterFreq, 1018u);
-    QCOMPARE(h->FilterX, 100);
+    QCOMPARE(h->View.FilterFreq, 1018u);
+    QCOMPARE(h->View.FilterX, 100);
     QCOMPARE(h->LbFilter->text(), QString("1018"));
     // The strip: one green column on black.
     QVERIFY(ColumnIs(h->PaintBoxfftfilter, 100, kGreen));
@@ -310,14 +315,14 @@ private slots:
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
     QCOMPARE(h->Label2->text(), QString("1000"));
     Click(h->PaintBoxfftfilter, {0, 3});
-    QCOMPARE(h->FilterFreq, 0u);
+    QCOMPARE(h->View.FilterFreq, 0u);
     QCOMPARE(h->LbFilter->text(), QString("0"));
     QCOMPARE(h->Label2->text(), QString());
     QVERIFY(ColumnIs(h->PaintBoxfftfilter, 0, kGreen));
     QVERIFY(ColumnIs(h->PaintBoxFft, 0, kGreen));
     // A click further right brings the readout back.
     Click(h->PaintBoxfftfilter, {2, 3});
-    QCOMPARE(h->FilterFreq, 20u);
+    QCOMPARE(h->View.FilterFreq, 20u);
     QCOMPARE(h->Label2->text(), QString("1000"));
   }
 
@@ -327,27 +332,27 @@ private slots:
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
     // 8-bit: 76 rows above the bottom is level 76, above the 27 of the peak.
     Click(h->PaintBoxFft, {50, 100});
-    QCOMPARE(h->FftLevel, 76.0);
+    QCOMPARE(h->View.FftLevel, 76.0);
     QVERIFY(RowIs(h->PaintBoxFft, 100, kGreen));
     QCOMPARE(h->Label2->text(), QString());
     // The bottom row: level 0, every peak passes.
     Click(h->PaintBoxFft, {50, 176});
-    QVERIFY(h->FftLevel == 0);
+    QVERIFY(h->View.FftLevel == 0);
     QVERIFY(RowIs(h->PaintBoxFft, 176, kGreen));
     QCOMPARE(h->Label2->text(), QString("1000"));
     // At magnification 2 the same row stands for half the level.
     h->ScrollBarFftTimes->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    QCOMPARE(h->FftTimes, 2);
+    QCOMPARE(h->View.FftTimes, 2);
     Click(h->PaintBoxFft, {50, 100});
-    QCOMPARE(h->FftLevel, 38.0);
+    QCOMPARE(h->View.FftLevel, 38.0);
     QVERIFY(RowIs(h->PaintBoxFft, 100, kGreen));
     h->ScrollBarFftTimes->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    QCOMPARE(h->FftTimes, 1);
+    QCOMPARE(h->View.FftTimes, 1);
     // 16-bit settings: the row is level 76 * 255. The held 8-bit sound draws that level
     // off the box; the line the click adds uses the 16-bit scale.
-    h->RecBits = 16;
+    h->NewSound.RecBits = 16;
     Click(h->PaintBoxFft, {50, 100});
-    QCOMPARE(h->FftLevel, 76.0 * 255);
+    QCOMPARE(h->View.FftLevel, 76.0 * 255);
     QVERIFY(RowIs(h->PaintBoxFft, 100, kGreen));
     QCOMPARE(Count(h->PaintBoxFft, kGreen), h->PaintBoxFft->Width());
   }
@@ -362,14 +367,14 @@ private slots:
     h->Label2->setText("?");
     h->ScrollBarWaveTimes->triggerAction(QAbstractSlider::SliderSingleStepSub);  // thumb up
     QCOMPARE(h->ScrollBarWaveTimes->Position(), 8);
-    QCOMPARE(h->WaveTimes, 2);
+    QCOMPARE(h->View.WaveTimes, 2);
     QCOMPARE(Rows(h->PaintBoxGra, kGreen), std::make_pair(18, 151));
     QCOMPARE(GridColumns(h->PaintBoxGra, true), std::vector<int>{307});
     QCOMPARE(Count(h->PaintBoxFft, kMarker), h->PaintBoxFft->Width() * h->PaintBoxFft->Height());
 
     Spoil(h->PaintBoxGra);
     h->ScrollBarFftTimes->triggerAction(QAbstractSlider::SliderPageStepSub);
-    QCOMPARE(h->FftTimes, 2);
+    QCOMPARE(h->View.FftTimes, 2);
     QCOMPARE(Rows(h->PaintBoxFft, kWhite).first, 122);  // 2 * 27.01 above row 176
     QVERIFY(!GridColumns(h->PaintBoxFft, false).empty());
     QCOMPARE(Count(h->PaintBoxGra, kMarker), h->PaintBoxGra->Width() * h->PaintBoxGra->Height());
@@ -379,15 +384,15 @@ private slots:
   void ZoomBars_whilePlaying_onlyStoreTheMagnification() {
     FormHarness h;
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
-    h->Playing = true;
+    QVERIFY(h.StartPlaying());
     Spoil(h->PaintBoxGra);
     Spoil(h->PaintBoxFft);
     h->Label2->setText("?");
     h->ScrollBarWaveTimes->triggerAction(QAbstractSlider::SliderToMinimum);
     h->ScrollBarFftTimes->triggerAction(QAbstractSlider::SliderToMinimum);
-    h->Playing = false;
-    QCOMPARE(h->WaveTimes, 9);
-    QCOMPARE(h->FftTimes, 200);
+    h.StopPlaying();
+    QCOMPARE(h->View.WaveTimes, 9);
+    QCOMPARE(h->View.FftTimes, 200);
     QCOMPARE(Count(h->PaintBoxGra, kMarker), h->PaintBoxGra->Width() * h->PaintBoxGra->Height());
     QCOMPARE(Count(h->PaintBoxFft, kMarker), h->PaintBoxFft->Width() * h->PaintBoxFft->Height());
     QCOMPARE(h->Label2->text(), QString("?"));
@@ -399,16 +404,16 @@ private slots:
     FormHarness h;
     QVERIFY(Show(h));
     QVERIFY(OpenSound(h, kMono8, Tones8(3000, {{1000, 100}})));
-    QCOMPARE(h->FftSize, 512u);
+    QCOMPARE(h->View.FftSize, 512u);
     Click(h->Choicedatanum->Button(4));
-    QCOMPARE(h->FftSize, 256u);
+    QCOMPARE(h->View.FftSize, 256u);
     QCOMPARE(h->Choicedatanum->ItemIndex(), 0);
     QVERIFY(h->Choicedatanum->Button(0)->isChecked());
     QVERIFY(!h->Choicedatanum->Button(4)->isChecked());
     QCOMPARE(h->PlayScrollBar->maximum(), 3000 - 256);
     // 32 ms: ChooseScales picks 5 ms; the readout still finds the tone.
     QCOMPARE(h->ScaleGraph->ItemIndex(), 1);
-    QCOMPARE(h->WaveGridStep, 5);
+    QCOMPARE(h->View.WaveGridStep, 5);
     QCOMPARE(h->Label2->text(), QString("1000"));
   }
 
@@ -417,12 +422,12 @@ private slots:
     QVERIFY(Show(h));
     QVERIFY(OpenSound(h, kMono8, Tones8(3000, {{1000, 100}})));
     h->PlayScrollBar->setSliderPosition(2000);  // a drag of the play bar
-    QCOMPARE(h->PlayPos, 2000);
+    QCOMPARE(h->Player.PlayPos(), 2000);
     Click(h->Choicedatanum->Button(3));  // 2048: the last window starts at 952
-    QCOMPARE(h->FftSize, 2048u);
+    QCOMPARE(h->View.FftSize, 2048u);
     QCOMPARE(h->PlayScrollBar->maximum(), 952);
     QCOMPARE(h->PlayScrollBar->Position(), 952);
-    QCOMPARE(h->PlayPos, 952);
+    QCOMPARE(h->Player.PlayPos(), 952);
     QCOMPARE(h->Label2->text(), QString("1000"));
   }
 
@@ -442,23 +447,23 @@ private slots:
     FormHarness h;
     h->Label2->setText("?");
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, tones)));
-    QCOMPARE(h->FftSize, 512u);
+    QCOMPARE(h->View.FftSize, 512u);
     QCOMPARE(h->Label2->text(), text);
   }
 
   void Readout_idleRedrawSortsHarmonics_playingRedrawDoesNot() {
     FormHarness h;
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{250, 60}, {500, 30}, {750, 20}})));
-    QCOMPARE(h->PeakCount, 3u);
-    QCOMPARE(h->PeakHarmonic[3], 3u);
-    QCOMPARE(h->PeakLevel[1], 50.0);
-    h->PeakHarmonic[3] = 0;
-    h->Playing = true;
+    QCOMPARE(h->Analysis.PeakCount, 3u);
+    QCOMPARE(h->Analysis.PeakHarmonic[3], 3u);
+    QCOMPARE(h->Analysis.PeakLevel[1], 50.0);
+    h->Analysis.PeakHarmonic[3] = 0;
+    QVERIFY(h.StartPlaying());
     Next(h);
-    h->Playing = false;
+    h.StopPlaying();
     QCOMPARE(h->Label2->text(), QString("250"));
-    QCOMPARE(h->PeakHarmonic[3], 0u);
-    QVERIFY(std::abs(h->PeakLevel[1] - 60 * 0.54 / 2) < 0.5);  // raw magnitude
+    QCOMPARE(h->Analysis.PeakHarmonic[3], 0u);
+    QVERIFY(std::abs(h->Analysis.PeakLevel[1] - 60 * 0.54 / 2) < 0.5);  // raw magnitude
   }
 
   void Readout_noBytesPerSecond_emptiedByRedrawViews_keptByRedrawViewsAt() {
@@ -466,15 +471,15 @@ private slots:
     QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
     TFormMain& f = *h;
     f.Label2->setText("?");
-    f.RedrawViewsAt(f.FftSize, f.WaveData, f.PaintBoxGra, f.PaintBoxFft, 8, 1, 4000);
+    f.RedrawViewsAt(4000);
     QCOMPARE(f.Label2->text(), QString("1000"));
     // No grid there, but the level line.
     QCOMPARE(Count(f.PaintBoxGra, kRed), 0);
     QCOMPARE(Count(f.PaintBoxFft, kRed), 0);
     QVERIFY(RowIs(f.PaintBoxFft, 176, kGreen));
-    f.WaveFormat.nAvgBytesPerSec = 0;
+    f.Sound.Format().nAvgBytesPerSec = 0;
     f.Label2->setText("440");
-    f.RedrawViewsAt(f.FftSize, f.WaveData, f.PaintBoxGra, f.PaintBoxFft, 8, 1, 0);
+    f.RedrawViewsAt(0);
     QCOMPARE(f.Label2->text(), QString("440"));
     f.RedrawViews();
     QCOMPARE(f.Label2->text(), QString());

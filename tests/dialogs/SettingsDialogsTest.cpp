@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+#include <vector>
 
 #include "FormHarness.h"
 #include "RadioGroup.h"
@@ -12,13 +13,18 @@
 
 namespace {
 // Runs `act` on the dialog the next command shows, then closes it with its OK button
-// (or the title bar's close when `viaClose`).
+// (or the title bar's close when `viaClose`). Any other modal window is closed unread, so
+// that no test waits on it; `shown` then reads false.
 template <class Dialog>
 void WhenShown(std::function<void(Dialog&)> act, bool viaClose = false, bool* shown = nullptr) {
   QTimer::singleShot(0, [=] {
-    auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    QWidget* modal = QApplication::activeModalWidget();
+    auto* d = qobject_cast<Dialog*>(modal);
     if (shown) *shown = d != nullptr;
-    if (!d) return;
+    if (!d) {
+      if (modal) modal->close();
+      return;
+    }
     act(*d);
     if (viaClose)
       d->close();
@@ -33,8 +39,8 @@ class SettingsDialogsTest : public QObject {
 private slots:
   void FormatData_startSettings_choose16bit44100() {
     FormHarness h;
-    h->WaveFormat = {1, 1, 8000, 8000, 1, 8, 0};
-    h->DataSize = 16000;
+    h->Sound.Format() = {1, 1, 8000, 8000, 1, 8, 0};
+    KeepSizeOnly(*h, 16000);
     int bitItem = -1, rateItem = -1;
     QString caption;
     QSize size;
@@ -51,28 +57,27 @@ private slots:
     QCOMPARE(size, QSize(210, 245));
     QCOMPARE(bitItem, 0);
     QCOMPARE(rateItem, 0);
-    QCOMPARE(h->RecBits, 16u);
-    QCOMPARE(h->RecSampleRate, 44100u);
-    QCOMPARE(h->FftSpan, 22050.0);
-    QCOMPARE(h->DataSize, 16000);
-    QCOMPARE(h->WaveFormat.wBitsPerSample, 8);
+    QCOMPARE(h->NewSound.RecBits, 16u);
+    QCOMPARE(h->NewSound.RecSampleRate, 44100u);
+    QCOMPARE(h->View.FftSpan, 22050.0);
+    QCOMPARE(h->Sound.Size(), 16000);
+    QCOMPARE(h->Sound.Format().wBitsPerSample, 8);
     // The next sound made is 16-bit mono at 44100 Hz.
-    WAVEFORMATEX next;
-    h->MakeWaveFormat(next);
+    const WAVEFORMATEX next = h->NewSound.MakeWaveFormat();
     QCOMPARE(next.nAvgBytesPerSec, 88200u);
     QCOMPARE(next.nBlockAlign, 2);
   }
 
   void FormatData_rateNotInList_becomes48000() {
     FormHarness h;
-    h->RecSampleRate = 11000;
+    h->NewSound.RecSampleRate = 11000;
     int rateItem = -1;
     WhenShown<Tbitsampling>([&](Tbitsampling& d) { rateItem = d.Sampling->ItemIndex(); },
                             /*viaClose=*/true);
     h->FormatDataClick();
     QCOMPARE(rateItem, 8);
-    QCOMPARE(h->RecSampleRate, 48000u);
-    QCOMPARE(h->FftSpan, 24000.0);
+    QCOMPARE(h->NewSound.RecSampleRate, 48000u);
+    QCOMPARE(h->View.FftSpan, 24000.0);
   }
 
   void SlowRecTime_remembersChoice_alsoWhenClosedByTitleBar() {
@@ -84,23 +89,28 @@ private slots:
     }, /*viaClose=*/true);
     h->SlowRecTimeClick();
     QCOMPARE(item, 0);
-    QCOMPARE(h->SlowRecSeconds, 0.6);
+    QCOMPARE(h->NewSound.SlowRecSeconds, 0.6);
     WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); });
     h->SlowRecTimeClick();
     QCOMPARE(item, 2);
     for (double s : {0.2, 0.4, 0.8, 1.0}) {
-      h->SlowRecSeconds = s;
+      h->NewSound.SlowRecSeconds = s;
       WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); });
       h->SlowRecTimeClick();
       QCOMPARE(item, int(s * 5 - 1 + 0.5));
-      QCOMPARE(h->SlowRecSeconds, s);
+      QCOMPARE(h->NewSound.SlowRecSeconds, s);
     }
   }
 
   void Commands_refusedWhilePlayingRecordingOrMixing() {
     FormHarness h;
+    const std::vector<std::uint8_t> silence(16000, 128);
+    QVERIFY(AdoptSound(*h, {1, 1, 8000, 8000, 1, 8, 0}, silence.data(), 16000));
+    QVERIFY(h->OpenWaveOut());
     for (int state = 0; state < 3; ++state) {
-      h->Playing = state == 0;
+      if (state == 0) QVERIFY(h.StartPlaying());
+      if (state == 1) h.StopPlaying();
+      QCOMPARE(h->Player.Playing(), state == 0);
       h->Recording = state == 1;
       h->MixerOpen = state == 2;
       bool shown = false;
@@ -113,8 +123,9 @@ private slots:
       QCoreApplication::processEvents();
       QVERIFY(!shown);
     }
-    h->Playing = h->Recording = h->MixerOpen = false;
-    QCOMPARE(h->FftSpan, 4000.0);
+    h->Recording = h->MixerOpen = false;
+    QVERIFY(!h->Player.Playing());
+    QCOMPARE(h->View.FftSpan, 4000.0);
     QVERIFY(h.prompts.Boxes().empty());
   }
 };

@@ -4,6 +4,7 @@
 // loop run (Pump), as they would between events in the program.
 
 #include <QCoreApplication>
+#include <cstring>
 #include <memory>
 
 #include "ScriptedPrompts.h"
@@ -29,4 +30,37 @@ struct FormHarness {
     devices.Advance(std::chrono::milliseconds(ms));
     Pump();
   }
+
+  // A playback of the held sound that stays at its start while the test looks at the
+  // handlers that behave otherwise during playback: the virtual clock is not moved and
+  // the follow timer's ticks are kept out. False when it did not start.
+  bool StartPlaying() {
+    form->Timer1->blockSignals(true);
+    form->PlayButtonClick();
+    return form->Player.Playing();
+  }
+  // Ends it as a stop does (the device is reopened), without the redraw of the button.
+  void StopPlaying() {
+    form->StopPlaying();
+    form->Timer1->blockSignals(false);
+  }
 };
+
+// Makes a copy of `size` bytes in `fmt` the held sound, block and header as the file
+// reader leaves them before the device is opened. False when memory runs out.
+inline bool AdoptSound(TFormMain& f, const WAVEFORMATEX& fmt, const std::uint8_t* bytes,
+                       std::int32_t size) {
+  HeapBytes block = AllocBytes(std::size_t(size));
+  HeapPtr<WAVEHDR> header = SoundDocument::NewHeader();
+  if (!block || !header) return false;
+  std::memcpy(block.get(), bytes, std::size_t(size));
+  f.Sound.Format() = fmt;
+  f.Sound.Adopt(std::move(block), size, std::move(header));
+  return true;
+}
+
+// A byte count and no block, as a sound given up leaves the document: what the format
+// box and the play range read. The format stays as it is.
+inline void KeepSizeOnly(TFormMain& f, std::int32_t size) {
+  f.Sound.Adopt(HeapBytes(), size, HeapPtr<WAVEHDR>());
+}
