@@ -132,12 +132,12 @@ private slots:
 
   void New_whileRecording_doesNothing() {
     FormHarness h;
-    QVERIFY(Hold(h, kMono8, 16000));
-    h->Recording = true;
+    QVERIFY(h.StartRecording());
+    h.Advance(400);
     h->NewClick();
-    QVERIFY(h->Sound.HasSound());
-    QVERIFY(h->Player.OutDeviceOpen());
-    h->Recording = false;
+    QVERIFY(h->Rec.Recording() && h->Rec.InDeviceOpen() && h.devices.InOpen());
+    h.StopRecording();
+    QCOMPARE(h->Sound.Size(), 2 * 1600);
   }
 
   void ConfirmNewData_askesOnlyWhenHolding_andCancelKeepsAll() {

@@ -135,8 +135,8 @@ private slots:
     QCOMPARE(w.wBitsPerSample, 8);
     QCOMPARE(w.cbSize, 0);
     QVERIFY(!f.Sound.HasSound());
-    QVERIFY(!f.Player.OutDeviceOpen() && !f.Player.Playing() && !f.Recording &&
-            !f.InDeviceOpen && !f.MixerOpen);
+    QVERIFY(!f.Player.OutDeviceOpen() && !f.Player.Playing() && !f.Rec.Recording() &&
+            !f.Rec.InDeviceOpen() && !f.MixerOpen);
     const FftArrays a = f.Analysis.Arrays();
     QVERIFY(a.magnitude && a.input && a.work && a.spectrum);
     // Other windows reach the play bar through the main window.

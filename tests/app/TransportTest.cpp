@@ -471,12 +471,12 @@ private slots:
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
     QCOMPARE(h.devices.Calls(SimCall::Write), 0);
     QVERIFY(Hold(h, kMono8, 16000));
-    h->Recording = true;
+    QVERIFY(h.StartRecording());
+    h.prompts.Clear();
     h->PlayButtonClick();
     QVERIFY(!h->Player.Playing() && !h->Timer1->isActive());
     QCOMPARE(h.devices.Calls(SimCall::PrepareOut), 0);
     QVERIFY(h.prompts.Boxes().empty());
-    h->Recording = false;
   }
 
   void Play_soundShorterThanOneWindow_playsToItsEnd() {

@@ -44,6 +44,16 @@ struct FormHarness {
     form->StopPlaying();
     form->Timer1->blockSignals(false);
   }
+  // REC on the simulated input; a held sound is given up (the question is answered OK).
+  bool StartRecording() {
+    form->RepButtonClick();
+    return form->Rec.Recording();
+  }
+  // The stop request, and the notices that finish the recording.
+  void StopRecording() {
+    form->RepButtonClick();
+    Pump();
+  }
 };
 
 // Makes a copy of `size` bytes in `fmt` the held sound, block and header as the file
