@@ -16,25 +16,13 @@
 #include <cstdio>
 #include <ctime>
 
-#include "Prompts.h"
+#include "CountedPrompts.h"
 #include "RadioGroup.h"
 #include "base/HeapPtr.h"
 #include "audio/SimulatedDevices.h"
 #include "main.h"
 
 namespace {
-
-class CountedPrompts : public Prompts {
-public:
-  int boxes = 0;
-  bool Message(QWidget*, const QString& text, const QString& caption, Buttons) override {
-    ++boxes;
-    std::fprintf(stderr, "[%s] %s\n", qPrintable(caption), qPrintable(text));
-    return true;
-  }
-  std::optional<QString> OpenFileName(QWidget*, const QString&) override { return {}; }
-  std::optional<QString> SaveFileName(QWidget*, const QString&) override { return {}; }
-};
 
 double ProcessCpuSeconds() {
   timespec t{};
