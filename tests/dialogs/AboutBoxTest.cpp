@@ -2,10 +2,10 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 #include "FormHarness.h"
+#include "ModalDriver.h"
 #include "about.h"
 
 class AboutBoxTest : public QObject {
@@ -15,22 +15,24 @@ private slots:
     FormHarness h;
     QString title, product, version, comments;
     QSize size;
-    bool modal = false, closable = true;
-    QTimer::singleShot(0, [&] {
-      auto* box = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
-      QVERIFY(box);
-      modal = box->isModal();
-      title = box->windowTitle();
-      size = box->size();
-      product = box->ProductName->text();
-      version = box->Version->text();
-      comments = box->Comments->text();
-      closable = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
-      QCOMPARE(box->ProgramIcon->size(), QSize(33, 33));
-      QVERIFY(box->OKButton->isDefault());
-      box->OKButton->click();
-    });
+    QSize iconSize;
+    bool modal = false, closable = true, okDefault = false;
+    ModalDriver<TAboutBox> about(
+        [&](TAboutBox& box) {
+          modal = box.isModal();
+          title = box.windowTitle();
+          size = box.size();
+          product = box.ProductName->text();
+          version = box.Version->text();
+          comments = box.Comments->text();
+          closable = box.windowFlags().testFlag(Qt::WindowCloseButtonHint);
+          iconSize = box.ProgramIcon->size();
+          okDefault = box.OKButton->isDefault();
+        },
+        [](TAboutBox& box) { box.OKButton->click(); });
     h->VersionClick();
+    QVERIFY(about.Shown());
+    QVERIFY2(about.Problem().isEmpty(), qPrintable(about.Problem()));
     QVERIFY(modal);
     QCOMPARE(title, QString("バージョン情報"));
     QCOMPARE(size, QSize(148, 132));
@@ -38,6 +40,8 @@ private slots:
     QCOMPARE(version, QString("Version 0.991"));
     QVERIFY(comments.contains(QString::fromStdString(h.devices.Description())));
     QVERIFY(!closable);
+    QCOMPARE(iconSize, QSize(33, 33));
+    QVERIFY(okDefault);
     QVERIFY(h.prompts.Boxes().empty());
   }
 
