@@ -1,8 +1,7 @@
 // libFuzzer entry point for the WAVE reader: any input must open or fail with a defined
-// status, without reading out of bounds or leaking. Build with clang, for example:
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I src \
-//     fuzz/wave_reader_fuzz.cpp src/files/*.cpp src/audio/Heap.cpp -o wave_reader_fuzz
-//   ./wave_reader_fuzz -max_len=4096 -max_total_time=60 corpus/
+// status, without reading out of bounds or leaking. Built by CMake with clang (target
+// wave_reader_fuzz, see fuzz/CMakeLists.txt); run, for example:
+//   build/fuzz/wave_reader_fuzz -max_len=4096 -max_total_time=60 corpus/
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
-cmake -S . -B build -G Ninja >/dev/null
+# A build directory made earlier keeps its generator; a new one uses Ninja.
+if [ -f build/CMakeCache.txt ]; then
+  cmake -S . -B build >/dev/null
+else
+  cmake -S . -B build -G Ninja >/dev/null
+fi
 cmake --build build --target kelvor kelvor_snapshot
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/kelvor

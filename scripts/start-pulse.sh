@@ -4,10 +4,15 @@
 #
 #   eval "$(bash scripts/start-pulse.sh)"
 #
-# prints lines of the form `export NAME=value` on stdout, nothing else. Running it again
-# while the server is up only prints them again. When no server can be started it warns on
-# stderr, prints nothing and exits 0: the tests then skip (or fail, where
-# KELVOR_REQUIRE_REAL_AUDIO=1 says they must run).
+# prints lines of the form `export NAME=value` on stdout, nothing else: the server's
+# address, and KELVOR_PULSE_STARTED=1 when this call started it (0 when it was already up).
+# Running it again while the server is up only prints them again. When no server can be
+# started it warns on stderr, prints nothing and exits 0: the tests then skip (or fail,
+# where KELVOR_REQUIRE_REAL_AUDIO=1 says they must run).
+#
+#   bash scripts/start-pulse.sh --stop
+#
+# stops the server of the same directory, if one runs, and prints nothing.
 #
 # The server runs as whoever calls it, root included (CI has no display, no D-Bus session
 # and no sound card): a per-user daemon with its own runtime and home directories under
@@ -26,6 +31,39 @@ socket="$dir/native"
 
 warn() { echo "start-pulse: $*; the real-device tests cannot run" >&2; exit 0; }
 
+# The server and pactl see only this environment: no display or session bus to contact.
+server_env=(env -u DISPLAY -u WAYLAND_DISPLAY
+  DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/no-bus"
+  HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
+  PULSE_RUNTIME_PATH="$dir/runtime" PULSE_SERVER="unix:$socket")
+
+ctl() { "${server_env[@]}" timeout 5 pactl "$@"; }
+
+running() { ctl list short sinks 2>/dev/null | grep -q "^[0-9]*[[:space:]]$sink[[:space:]]"; }
+
+# Asks the server of $dir to end, then ends its process (by the id in its pid file, when
+# that still names a pulseaudio process) if it is still there after 5 s.
+stop() {
+  local pid=""
+  [ -r "$dir/runtime/pid" ] && pid=$(tr -dc '0-9' <"$dir/runtime/pid")
+  [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" != pulseaudio ] && pid=""
+  command -v pulseaudio >/dev/null &&
+    "${server_env[@]}" timeout 5 pulseaudio --kill >/dev/null 2>&1
+  if [ -n "$pid" ]; then
+    for _ in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null
+  fi
+  rm -f "$socket" "$dir/runtime/pid"
+}
+
+if [ "${1:-}" = --stop ]; then
+  stop
+  exit 0
+fi
+
 command -v pulseaudio >/dev/null || warn "pulseaudio is not installed"
 command -v pactl >/dev/null || warn "pactl (pulseaudio-utils) is not installed"
 
@@ -42,20 +80,11 @@ fi
 mkdir -p "$dir/runtime" "$dir/home" && chmod 700 "$dir/runtime" ||
   warn "cannot create $dir"
 
-# The server and pactl see only this environment: no display or session bus to contact.
-server_env=(env -u DISPLAY -u WAYLAND_DISPLAY
-  DBUS_SESSION_BUS_ADDRESS="unix:path=$dir/no-bus"
-  HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config"
-  PULSE_RUNTIME_PATH="$dir/runtime" PULSE_SERVER="unix:$socket")
-
-ctl() { "${server_env[@]}" timeout 5 pactl "$@"; }
-
-running() { ctl list short sinks 2>/dev/null | grep -q "^[0-9]*[[:space:]]$sink[[:space:]]"; }
-
+started=0
 if ! running; then
   # Anything left of an earlier server in our directory goes first.
-  "${server_env[@]}" timeout 5 pulseaudio --kill >/dev/null 2>&1
-  rm -f "$socket" "$dir/runtime/pid"
+  stop
+  started=1
 
   # A null sink renders its max latency (2 s) ahead while no stream asks for less, and a
   # stream that connects then waits that long before it is heard. The loopback from the
@@ -80,12 +109,13 @@ EOF
   "${server_env[@]}" pulseaudio -n -F "$dir/kelvor.pa" --daemonize=yes --exit-idle-time=-1 \
     --use-pid-file=yes --realtime=yes --high-priority=yes --disable-shm=yes \
     --log-target="file:$dir/pulse.log" >/dev/null 2>&1 ||
-    warn "pulseaudio did not start (see $dir/pulse.log)"
+    { stop; warn "pulseaudio did not start (see $dir/pulse.log)"; }
   for _ in $(seq 50); do
     running && break
     sleep 0.1
   done
-  running || warn "pulseaudio started but its sink did not appear (see $dir/pulse.log)"
+  running ||
+    { stop; warn "pulseaudio started but its sink did not appear (see $dir/pulse.log)"; }
 fi
 
 # Wait until the sink has played out what it rendered ahead before the loopback attached.
@@ -100,4 +130,5 @@ cat <<EOF
 export PULSE_SERVER=unix:$socket
 export PULSE_RUNTIME_PATH=$dir/runtime
 export ALSA_CONFIG_PATH=$alsa_conf:$dir/asound.conf
+export KELVOR_PULSE_STARTED=$started
 EOF

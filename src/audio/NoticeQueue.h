@@ -7,17 +7,16 @@
 // watches WakeFd() and calls Drain() on its own thread, which hands the notices over in
 // posting order, each after the call that posted it has long returned.
 //
-// The slots form a ring; each carries a sequence number that tells producers whether it is
-// free and the consumer whether it has been filled. Capacity is fixed (at most about five
-// notices are ever outstanding). A post into a full ring is dropped and counted in
-// Dropped(); it never waits and never overwrites a notice not yet handed over.
+// The notices wait in a LockFreeRing (many producers, one consumer). Capacity is fixed (at
+// most about five notices are ever outstanding). A post into a full ring is dropped and
+// counted in Dropped(); it never waits and never overwrites a notice not yet handed over.
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 
 #include "audio/DeviceNoticeSink.h"
+#include "audio/LockFreeRing.h"
 
 struct WAVEHDR;
 
@@ -55,10 +54,10 @@ class NoticeQueue final : public DeviceNoticeSink {
   template <class Handler>
   std::size_t Drain(Handler&& handler) {
     ClearWake();
-    const std::size_t end = enqueuePos_.load(std::memory_order_acquire);
+    const std::size_t end = ring_.Pushed();
     std::size_t handed = 0;
     DeviceNotice notice;
-    while (static_cast<std::ptrdiff_t>(end - dequeuePos_) > 0 && TryPop(notice)) {
+    while (static_cast<std::ptrdiff_t>(end - ring_.Popped()) > 0 && ring_.TryPop(notice)) {
       ++handed;
       handler(static_cast<const DeviceNotice&>(notice));
     }
@@ -66,20 +65,10 @@ class NoticeQueue final : public DeviceNoticeSink {
   }
 
  private:
-  struct Slot {
-    // pos while free for the producer of position pos; pos + 1 once filled for the
-    // consumer; pos + kCapacity once the consumer has emptied it again.
-    std::atomic<std::size_t> sequence{0};
-    DeviceNotice notice;
-  };
-
   void Post(DeviceNotice notice) noexcept;
-  bool TryPop(DeviceNotice& out);  // consumer only; false when empty or the next is unfinished
   void ClearWake();
 
-  std::array<Slot, kCapacity> slots_;
-  alignas(64) std::atomic<std::size_t> enqueuePos_{0};  // next position to claim
-  alignas(64) std::size_t dequeuePos_ = 0;              // consumer thread only
+  LockFreeRing<DeviceNotice, kCapacity> ring_;
   std::atomic<std::uint64_t> dropped_{0};
   int wakeFd_ = -1;
 };

@@ -5,10 +5,9 @@
 
 #include "audio/SimulatedWaveIn.h"
 #include "audio/SimulatedWaveOut.h"
+#include "base/PcmFormat.h"
 
 namespace {
-constexpr std::uint32_t kMaxRate = 384000;  // Hz
-
 DeviceResult NoThread() {
   return DeviceResult::Error(SimError::kBadParam,
                              "The simulated device could not start its clock.");
@@ -35,28 +34,8 @@ DeviceResult OpenDevice(SimControl& control, SimCall call, const WAVEFORMATEX& f
 SimulatedDevices::SimulatedDevices(SimClockMode mode, std::string description)
     : control_(std::make_shared<SimControl>()), mode_(mode), description_(std::move(description)) {}
 
-std::string SimulatedDevices::FormatProblem(const WAVEFORMATEX& f) {
-  if (f.wFormatTag != WAVE_FORMAT_PCM)
-    return "Unsupported sound format: format tag " + std::to_string(f.wFormatTag) +
-           " is not PCM (1).";
-  if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16)
-    return "Unsupported sound format: " + std::to_string(f.wBitsPerSample) +
-           " bits per sample (8 or 16 are supported).";
-  if (f.nChannels != 1 && f.nChannels != 2)
-    return "Unsupported sound format: " + std::to_string(f.nChannels) +
-           " channels (1 or 2 are supported).";
-  if (f.nSamplesPerSec < 1 || f.nSamplesPerSec > kMaxRate)
-    return "Unsupported sound format: " + std::to_string(f.nSamplesPerSec) +
-           " Hz (1 to 384000 Hz are supported).";
-  const unsigned align = f.nChannels * (f.wBitsPerSample / 8u);
-  if (f.nBlockAlign != align)
-    return "Inconsistent sound format: block align " + std::to_string(f.nBlockAlign) +
-           ", expected " + std::to_string(align) + ".";
-  const std::uint64_t perSecond = std::uint64_t{f.nSamplesPerSec} * align;
-  if (f.nAvgBytesPerSec != perSecond)
-    return "Inconsistent sound format: " + std::to_string(f.nAvgBytesPerSec) +
-           " bytes per second, expected " + std::to_string(perSecond) + ".";
-  return {};
+std::string SimulatedDevices::FormatProblem(const WAVEFORMATEX& format) {
+  return PcmFormatProblem(format, kSimulatedDeviceLimits);
 }
 
 DeviceResult SimulatedDevices::OpenOut(const WAVEFORMATEX& format, DeviceNoticeSink& sink,

@@ -1,7 +1,8 @@
 #pragma once
 // Sound devices without a sound card: for tests (virtual clock, driven by Advance) and for
 // machines with no device or a CPU benchmark (real clock, silent). Accepts PCM with 8 or
-// 16 bits, 1 or 2 channels, 1..384000 Hz, consistent nBlockAlign and nAvgBytesPerSec.
+// 16 bits, 1 or 2 channels, 1..384000 Hz, consistent nBlockAlign and nAvgBytesPerSec
+// (kSimulatedDeviceLimits).
 // Tests can make any call refuse with a chosen code and text, feed the capture a signal
 // and look at what the devices were given.
 //

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "base/Heap.h"
+#include "base/PcmFormat.h"
 #include "files/FileByteSource.h"
 #include "files/RiffReader.h"
 #include "files/WaveFormatCodec.h"
@@ -16,12 +17,7 @@ constexpr std::int64_t kMaxSize = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
 bool FormatIsUsable(const WAVEFORMATEX& f) {
-  if (f.wFormatTag != WAVE_FORMAT_PCM || f.nChannels == 0 || f.nSamplesPerSec == 0 ||
-      f.nBlockAlign == 0)
-    return false;
-  if (f.wBitsPerSample == 8 || f.wBitsPerSample == 16)
-    return f.nBlockAlign == static_cast<std::uint32_t>(f.nChannels) * (f.wBitsPerSample / 8);
-  return true;
+  return PcmFormatFault(f, kWaveFileLimits) == PcmFault::None;
 }
 
 Result Read(ByteSource& source, WAVEFORMATEX& format) {

@@ -2,10 +2,10 @@
 
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
 #include "FormHarness.h"
+#include "ModalDriver.h"
 #include "about.h"
 
 class AboutBoxTest : public QObject {
@@ -15,33 +15,24 @@ private slots:
     FormHarness h;
     QString title, product, version, comments;
     QSize size;
-    bool found = false, modal = false, closable = true, isDefault = false;
     QSize iconSize;
-    // Reads the box while it is open and closes it; whatever else is modal is closed too,
-    // so that the command returns in every case.
-    QTimer::singleShot(0, [&] {
-      QWidget* active = QApplication::activeModalWidget();
-      auto* box = qobject_cast<TAboutBox*>(active);
-      found = box != nullptr;
-      if (!box) {
-        if (active) active->close();
-        return;
-      }
-      modal = box->isModal();
-      title = box->windowTitle();
-      size = box->size();
-      product = box->ProductName->text();
-      version = box->Version->text();
-      comments = box->Comments->text();
-      closable = box->windowFlags().testFlag(Qt::WindowCloseButtonHint);
-      iconSize = box->ProgramIcon->size();
-      isDefault = box->OKButton->isDefault();
-      box->OKButton->click();
-    });
+    bool modal = false, closable = true, okDefault = false;
+    ModalDriver<TAboutBox> about(
+        [&](TAboutBox& box) {
+          modal = box.isModal();
+          title = box.windowTitle();
+          size = box.size();
+          product = box.ProductName->text();
+          version = box.Version->text();
+          comments = box.Comments->text();
+          closable = box.windowFlags().testFlag(Qt::WindowCloseButtonHint);
+          iconSize = box.ProgramIcon->size();
+          okDefault = box.OKButton->isDefault();
+        },
+        [](TAboutBox& box) { box.OKButton->click(); });
     h->VersionClick();
-    QVERIFY(found);
-    QCOMPARE(iconSize, QSize(33, 33));
-    QVERIFY(isDefault);
+    QVERIFY(about.Shown());
+    QVERIFY2(about.Problem().isEmpty(), qPrintable(about.Problem()));
     QVERIFY(modal);
     QCOMPARE(title, QString("バージョン情報"));
     QCOMPARE(size, QSize(148, 132));
@@ -49,6 +40,8 @@ private slots:
     QCOMPARE(version, QString("Version 0.991"));
     QVERIFY(comments.contains(QString::fromStdString(h.devices.Description())));
     QVERIFY(!closable);
+    QCOMPARE(iconSize, QSize(33, 33));
+    QVERIFY(okDefault);
     QVERIFY(h.prompts.Boxes().empty());
   }
 

@@ -2,37 +2,29 @@
 
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QtTest>
 #include <vector>
 
 #include "FormHarness.h"
+#include "ModalDriver.h"
 #include "RadioGroup.h"
 #include "recbitsamp.h"
 #include "slowrec.h"
 
 namespace {
-// Runs `act` on the dialog the next command shows, then closes it with its OK button
-// (or the title bar's close when `viaClose`). Any other modal window is closed unread, so
-// that no test waits on it; `shown` then reads false.
+// Closes a dialog with its OK button.
 template <class Dialog>
-void WhenShown(std::function<void(Dialog&)> act, bool viaClose = false, bool* shown = nullptr) {
-  QTimer::singleShot(0, [=] {
-    QWidget* modal = QApplication::activeModalWidget();
-    auto* d = qobject_cast<Dialog*>(modal);
-    if (shown) *shown = d != nullptr;
-    if (!d) {
-      if (modal) modal->close();
-      return;
-    }
-    act(*d);
-    if (viaClose)
-      d->close();
-    else
-      d->OKBtn->click();
-  });
+void ClickOk(Dialog& d) {
+  d.OKBtn->click();
 }
 }  // namespace
+
+// The dialog was shown and closed as asked.
+#define VERIFY_ANSWERED(driver)                                             \
+  do {                                                                      \
+    QVERIFY((driver).Shown());                                              \
+    QVERIFY2((driver).Problem().isEmpty(), qPrintable((driver).Problem())); \
+  } while (0)
 
 class SettingsDialogsTest : public QObject {
   Q_OBJECT
@@ -44,15 +36,18 @@ private slots:
     int bitItem = -1, rateItem = -1;
     QString caption;
     QSize size;
-    WhenShown<Tbitsampling>([&](Tbitsampling& d) {
-      caption = d.windowTitle();
-      size = d.size();
-      bitItem = d.Bit->ItemIndex();
-      rateItem = d.Sampling->ItemIndex();
-      QTest::mouseClick(d.Bit->Button(1), Qt::LeftButton);
-      QTest::mouseClick(d.Sampling->Button(7), Qt::LeftButton);
-    });
+    ModalDriver<Tbitsampling> dialog(
+        [&](Tbitsampling& d) {
+          caption = d.windowTitle();
+          size = d.size();
+          bitItem = d.Bit->ItemIndex();
+          rateItem = d.Sampling->ItemIndex();
+          QTest::mouseClick(d.Bit->Button(1), Qt::LeftButton);
+          QTest::mouseClick(d.Sampling->Button(7), Qt::LeftButton);
+        },
+        ClickOk<Tbitsampling>);
     h->FormatDataClick();
+    VERIFY_ANSWERED(dialog);
     QCOMPARE(caption, QString("Bit&Sampling"));
     QCOMPARE(size, QSize(210, 245));
     QCOMPARE(bitItem, 0);
@@ -72,9 +67,10 @@ private slots:
     FormHarness h;
     h->NewSound.RecSampleRate = 11000;
     int rateItem = -1;
-    WhenShown<Tbitsampling>([&](Tbitsampling& d) { rateItem = d.Sampling->ItemIndex(); },
-                            /*viaClose=*/true);
+    ModalDriver<Tbitsampling> dialog(  // closed by the title bar
+        [&](Tbitsampling& d) { rateItem = d.Sampling->ItemIndex(); });
     h->FormatDataClick();
+    VERIFY_ANSWERED(dialog);
     QCOMPARE(rateItem, 8);
     QCOMPARE(h->NewSound.RecSampleRate, 48000u);
     QCOMPARE(h->View.FftSpan, 24000.0);
@@ -83,20 +79,30 @@ private slots:
   void SlowRecTime_remembersChoice_alsoWhenClosedByTitleBar() {
     FormHarness h;
     int item = -1;
-    WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) {
-      item = d.SlowRecTime->ItemIndex();
-      QTest::mouseClick(d.SlowRecTime->Button(2), Qt::LeftButton);
-    }, /*viaClose=*/true);
-    h->SlowRecTimeClick();
+    {
+      ModalDriver<TOKBottomDlg> dialog(  // closed by the title bar
+          [&](TOKBottomDlg& d) {
+            item = d.SlowRecTime->ItemIndex();
+            QTest::mouseClick(d.SlowRecTime->Button(2), Qt::LeftButton);
+          });
+      h->SlowRecTimeClick();
+      VERIFY_ANSWERED(dialog);
+    }
     QCOMPARE(item, 0);
     QCOMPARE(h->NewSound.SlowRecSeconds, 0.6);
-    WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); });
-    h->SlowRecTimeClick();
+    {
+      ModalDriver<TOKBottomDlg> dialog(
+          [&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); }, ClickOk<TOKBottomDlg>);
+      h->SlowRecTimeClick();
+      VERIFY_ANSWERED(dialog);
+    }
     QCOMPARE(item, 2);
     for (double s : {0.2, 0.4, 0.8, 1.0}) {
       h->NewSound.SlowRecSeconds = s;
-      WhenShown<TOKBottomDlg>([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); });
+      ModalDriver<TOKBottomDlg> dialog(
+          [&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); }, ClickOk<TOKBottomDlg>);
       h->SlowRecTimeClick();
+      VERIFY_ANSWERED(dialog);
       QCOMPARE(item, int(s * 5 - 1 + 0.5));
       QCOMPARE(h->NewSound.SlowRecSeconds, s);
     }
@@ -118,15 +124,20 @@ private slots:
       QCOMPARE(h->Player.Playing(), state == 0);
       QCOMPARE(h->Rec.Recording(), state == 1);
       h->MixerOpen = state == 2;
-      bool shown = false;
-      WhenShown<Tbitsampling>([](Tbitsampling&) {}, false, &shown);
-      h->FormatDataClick();
-      QCoreApplication::processEvents();
-      QVERIFY(!shown);
-      WhenShown<TOKBottomDlg>([](TOKBottomDlg&) {}, false, &shown);
-      h->SlowRecTimeClick();
-      QCoreApplication::processEvents();
-      QVERIFY(!shown);
+      {
+        ModalDriver<Tbitsampling> dialog([](Tbitsampling&) {}, ClickOk<Tbitsampling>);
+        h->FormatDataClick();
+        QCoreApplication::processEvents();
+        QVERIFY(!dialog.Shown());
+        QVERIFY2(dialog.Problem().isEmpty(), qPrintable(dialog.Problem()));
+      }
+      {
+        ModalDriver<TOKBottomDlg> dialog([](TOKBottomDlg&) {}, ClickOk<TOKBottomDlg>);
+        h->SlowRecTimeClick();
+        QCoreApplication::processEvents();
+        QVERIFY(!dialog.Shown());
+        QVERIFY2(dialog.Problem().isEmpty(), qPrintable(dialog.Problem()));
+      }
     }
     h->MixerOpen = false;
     QVERIFY(!h->Player.Playing());

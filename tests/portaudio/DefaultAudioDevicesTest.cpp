@@ -3,12 +3,16 @@
 // told once (one stderr line, the description) when something is simulated. A simulated
 // device on the virtual clock stands in for the "real" one, so no sound system is needed.
 
-#include <QtTest>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <fstream>
 #include <future>
+#include <iterator>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "audio/portaudio/DefaultAudioDevices.h"
 #include "audio/SimulatedDevices.h"
@@ -20,18 +24,22 @@ class StderrCapture {
   StderrCapture() {
     std::fflush(stderr);
     fd_ = ::mkstemp(path_);
+    if (fd_ < 0) {
+      text_ = "(stderr could not be captured)";
+      return;
+    }
     saved_ = ::dup(2);
     ::dup2(fd_, 2);
   }
   ~StderrCapture() { Stop(); }
-  QByteArray Stop() {
+  std::string Stop() {
     if (saved_ >= 0) {
       std::fflush(stderr);
       ::dup2(saved_, 2);
       ::close(saved_);
       saved_ = -1;
-      QFile file(QString::fromLocal8Bit(path_));
-      if (file.open(QIODevice::ReadOnly)) text_ = file.readAll();
+      std::ifstream file(path_, std::ios::binary);
+      if (file) text_.assign(std::istreambuf_iterator<char>(file), {});
       ::close(fd_);
       ::unlink(path_);
     }
@@ -42,7 +50,7 @@ class StderrCapture {
   char path_[32] = "/tmp/kelvor-stderr-XXXXXX";
   int fd_ = -1;
   int saved_ = -1;
-  QByteArray text_;
+  std::string text_;
 };
 
 struct NullSink final : DeviceNoticeSink {
@@ -82,17 +90,7 @@ DefaultAudioDevices::Probe FakeProbe(bool output, bool input, SimulatedDevices**
 }
 }  // namespace
 
-class DefaultAudioDevicesTest : public QObject {
-  Q_OBJECT
-
- private slots:
-  void Construct_DoesNotWaitForProbe();
-  void OpenOut_BothReal_UsesRealDevicesQuietly();
-  void OpenIn_NoRealInput_SimulatedAndToldOnce();
-  void OpenOut_NoDevice_SimulatedAndToldOnce();
-};
-
-void DefaultAudioDevicesTest::Construct_DoesNotWaitForProbe() {
+TEST(DefaultAudioDevices, Construct_DoesNotWaitForProbe) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::promise<std::thread::id> ranOn;
@@ -103,32 +101,34 @@ void DefaultAudioDevicesTest::Construct_DoesNotWaitForProbe() {
     released.wait();  // a sound system that takes its time
     return probe();
   });
-  // Constructed while the probe still waits; it runs on a thread of its own.
-  QVERIFY(ranOn.get_future().get() != std::this_thread::get_id());
+  // Constructed while the probe still waits; it runs on a thread of its own. (Released
+  // before the check: a failure must not leave the destructor joining a waiting probe.)
+  const std::thread::id probeThread = ranOn.get_future().get();
   release.set_value();
+  ASSERT_NE(probeThread, std::this_thread::get_id());
   NullSink sink;
   std::unique_ptr<WaveOutDevice> out;
-  QVERIFY(devices.OpenOut(Mono8k(), sink, out).ok());  // waits for the probe, then opens
-  QVERIFY(out);
+  ASSERT_TRUE(devices.OpenOut(Mono8k(), sink, out).ok());  // waits for the probe, then opens
+  ASSERT_TRUE(out);
 }
 
-void DefaultAudioDevicesTest::OpenOut_BothReal_UsesRealDevicesQuietly() {
+TEST(DefaultAudioDevices, OpenOut_BothReal_UsesRealDevicesQuietly) {
   StderrCapture err;
   SimulatedDevices* real = nullptr;
   DefaultAudioDevices devices(FakeProbe(true, true, &real));
   NullSink sink;
   std::unique_ptr<WaveOutDevice> out;
   std::unique_ptr<WaveInDevice> in;
-  QVERIFY(devices.OpenOut(Mono8k(), sink, out).ok());
-  QVERIFY(devices.OpenIn(Mono8k(), sink, in).ok());
-  QCOMPARE(real->Calls(SimCall::OpenOut), 1);
-  QCOMPARE(real->Calls(SimCall::OpenIn), 1);
-  QCOMPARE(devices.Description(),
+  ASSERT_TRUE(devices.OpenOut(Mono8k(), sink, out).ok());
+  ASSERT_TRUE(devices.OpenIn(Mono8k(), sink, in).ok());
+  ASSERT_EQ(real->Calls(SimCall::OpenOut), 1);
+  ASSERT_EQ(real->Calls(SimCall::OpenIn), 1);
+  ASSERT_EQ(devices.Description(),
            std::string("TestAudio 1: output “speaker”, input “mic”"));
-  QCOMPARE(err.Stop(), QByteArray());
+  ASSERT_EQ(err.Stop(), std::string());
 }
 
-void DefaultAudioDevicesTest::OpenIn_NoRealInput_SimulatedAndToldOnce() {
+TEST(DefaultAudioDevices, OpenIn_NoRealInput_SimulatedAndToldOnce) {
   StderrCapture err;
   SimulatedDevices* real = nullptr;
   NullSink sink;
@@ -136,23 +136,23 @@ void DefaultAudioDevicesTest::OpenIn_NoRealInput_SimulatedAndToldOnce() {
     DefaultAudioDevices devices(FakeProbe(true, false, &real));
     std::unique_ptr<WaveOutDevice> out;
     std::unique_ptr<WaveInDevice> in;
-    QVERIFY(devices.OpenOut(Mono8k(), sink, out).ok());
-    QVERIFY(devices.OpenIn(Mono8k(), sink, in).ok());  // the simulated one
-    QVERIFY(in);
-    QVERIFY(devices.OpenIn(Mono8k(), sink, in).ok());
-    QCOMPARE(real->Calls(SimCall::OpenOut), 1);
-    QCOMPARE(real->Calls(SimCall::OpenIn), 0);
-    QVERIFY(devices.RealOutput());
-    QVERIFY(!devices.RealInput());
-    QCOMPARE(devices.Description(),
+    ASSERT_TRUE(devices.OpenOut(Mono8k(), sink, out).ok());
+    ASSERT_TRUE(devices.OpenIn(Mono8k(), sink, in).ok());  // the simulated one
+    ASSERT_TRUE(in);
+    ASSERT_TRUE(devices.OpenIn(Mono8k(), sink, in).ok());
+    ASSERT_EQ(real->Calls(SimCall::OpenOut), 1);
+    ASSERT_EQ(real->Calls(SimCall::OpenIn), 0);
+    ASSERT_TRUE(devices.RealOutput());
+    ASSERT_FALSE(devices.RealInput());
+    ASSERT_EQ(devices.Description(),
              std::string("TestAudio 1: output “speaker”; no input device, recording is "
                          "simulated and silent"));
   }
-  QCOMPARE(err.Stop(),
-           QByteArray("kelvor: no sound input device found; recording is simulated and silent.\n"));
+  ASSERT_EQ(err.Stop(),
+           std::string("kelvor: no sound input device found; recording is simulated and silent.\n"));
 }
 
-void DefaultAudioDevicesTest::OpenOut_NoDevice_SimulatedAndToldOnce() {
+TEST(DefaultAudioDevices, OpenOut_NoDevice_SimulatedAndToldOnce) {
   StderrCapture err;
   SimulatedDevices* real = nullptr;
   NullSink sink;
@@ -160,24 +160,21 @@ void DefaultAudioDevicesTest::OpenOut_NoDevice_SimulatedAndToldOnce() {
     DefaultAudioDevices devices(FakeProbe(false, false, &real, "Host error"));
     std::unique_ptr<WaveOutDevice> out;
     const DeviceResult r = devices.OpenOut(Mono8k(), sink, out);
-    QVERIFY2(r.ok(), r.text.c_str());
-    QVERIFY(out);
+    ASSERT_TRUE(r.ok()) << r.text;
+    ASSERT_TRUE(out);
     // Playback on the real clock, silently: the block comes back when reset.
     std::vector<std::uint8_t> bytes(800, 128);
     WAVEHDR hdr;
     hdr.lpData = bytes.data();
     hdr.dwBufferLength = 800;
-    QVERIFY(out->Prepare(hdr).ok());
-    QVERIFY(out->Write(hdr).ok());
-    QVERIFY(out->Reset().ok());
-    QVERIFY(!real);  // nothing real was made
-    QCOMPARE(devices.Description(), std::string("No sound device found (Host error): playback "
+    ASSERT_TRUE(out->Prepare(hdr).ok());
+    ASSERT_TRUE(out->Write(hdr).ok());
+    ASSERT_TRUE(out->Reset().ok());
+    ASSERT_FALSE(real);  // nothing real was made
+    ASSERT_EQ(devices.Description(), std::string("No sound device found (Host error): playback "
                                                 "and recording are simulated and silent"));
-    QVERIFY(!devices.RealOutput());
+    ASSERT_FALSE(devices.RealOutput());
   }
-  QCOMPARE(err.Stop(), QByteArray("kelvor: no sound device found (Host error); playback and "
+  ASSERT_EQ(err.Stop(), std::string("kelvor: no sound device found (Host error); playback and "
                                   "recording are simulated and silent.\n"));
 }
-
-QTEST_GUILESS_MAIN(DefaultAudioDevicesTest)
-#include "DefaultAudioDevicesTest.moc"

@@ -3,7 +3,7 @@
 // need the server skip when none can be reached, or fail when KELVOR_REQUIRE_REAL_AUDIO=1
 // says they must run. Format refusals and the quiet start need no server.
 
-#include <QtTest>
+#include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -13,7 +13,12 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -24,6 +29,11 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+std::string Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v ? v : "";
+}
 
 // Counts notices with atomics, as a device's sink must (they come from the audio thread).
 class TestSink final : public DeviceNoticeSink {
@@ -80,7 +90,7 @@ std::vector<std::uint8_t> Tone(const WAVEFORMATEX& f, double seconds, double lev
 std::uint32_t Position(WaveOutDevice& dev) {
   MMTIME t;
   const DeviceResult r = dev.GetPosition(t);
-  if (!r.ok()) qWarning("GetPosition: %s", r.text.c_str());
+  if (!r.ok()) std::fprintf(stderr, "GetPosition: %s\n", r.text.c_str());
   return t.cb;
 }
 
@@ -95,166 +105,147 @@ bool WaitFor(Predicate done, double seconds) {
 }
 
 // Whether the PulseAudio server the environment names accepts a connection on its socket.
-QString PulseServerProblem() {
-  QString path;
-  const QString server = qEnvironmentVariable("PULSE_SERVER");
-  if (server.startsWith(QLatin1String("unix:")))
-    path = server.mid(5);
-  else if (server.startsWith(QLatin1Char('/')))
+std::string PulseServerProblem() {
+  std::string path;
+  const std::string server = Env("PULSE_SERVER");
+  if (server.rfind("unix:", 0) == 0)
+    path = server.substr(5);
+  else if (server.rfind('/', 0) == 0)
     path = server;
-  else if (!server.isEmpty())
+  else if (!server.empty())
     return {};  // a TCP server: let PortAudio find out
-  else if (qEnvironmentVariableIsSet("PULSE_RUNTIME_PATH"))
-    path = qEnvironmentVariable("PULSE_RUNTIME_PATH") + QLatin1String("/native");
-  else if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR"))
-    path = qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1String("/pulse/native");
+  else if (std::getenv("PULSE_RUNTIME_PATH"))
+    path = Env("PULSE_RUNTIME_PATH") + "/native";
+  else if (std::getenv("XDG_RUNTIME_DIR"))
+    path = Env("XDG_RUNTIME_DIR") + "/pulse/native";
   else
-    return QStringLiteral("no PulseAudio server is named (PULSE_SERVER unset)");
+    return "no PulseAudio server is named (PULSE_SERVER unset)";
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
-  const QByteArray bytes = path.toLocal8Bit();
-  if (bytes.size() >= int(sizeof addr.sun_path)) return QStringLiteral("socket path too long");
-  std::memcpy(addr.sun_path, bytes.constData(), bytes.size());
+  if (path.size() >= sizeof addr.sun_path) return "socket path too long";
+  std::memcpy(addr.sun_path, path.data(), path.size());
   const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
   const bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
   if (fd >= 0) ::close(fd);
-  return ok ? QString() : QStringLiteral("no PulseAudio server answers at ") + path;
+  return ok ? std::string() : "no PulseAudio server answers at " + path;
 }
-}  // namespace
-
-// Skips (or, where real audio is required, fails) when no server or no device is there.
-#define REQUIRE_REAL_AUDIO()                                                          \
-  do {                                                                                \
-    if (!noAudio_.isEmpty()) {                                                        \
-      if (requireReal_) QFAIL(qPrintable(noAudio_ + QLatin1String(                    \
-                              " (KELVOR_REQUIRE_REAL_AUDIO=1 requires a real device)"))); \
-      QSKIP(qPrintable(noAudio_ + QLatin1String(                                      \
-          "; start one with: eval \"$(bash scripts/start-pulse.sh)\"")));             \
-    }                                                                                 \
-  } while (0)
-
-class PortAudioDevicesTest : public QObject {
-  Q_OBJECT
-
- private slots:
-  void initTestCase();
-  void Construct_LeavesStderrQuiet();
-  void OpenOut_ImpossibleFormat_RefusedWithText_data();
-  void OpenOut_ImpossibleFormat_RefusedWithText();
-  void OpenOut_RateTheDeviceRefuses_RefusedWithText();
-  void Write_PositionFollowsClock_OneNoticeAfterBlock();
-  void Write_8BitStereo_PlaysToEnd();
-  void Reset_MidBlock_ReturnsBlockAtOnceWithOneNotice();
-  void Pause_MidBlock_HoldsPositionUntilReset();
-  void Write_Misuse_RefusedWithText();
-  void AddBuffer_Capture_FilledInOrderAndHearsPlayback();
-
- private:
-  std::unique_ptr<PortAudioOutDevice> OpenPlayback(const WAVEFORMATEX& f, TestSink& sink);
-
-  std::unique_ptr<PortAudioDevices> devices_;
-  QByteArray startupStderr_;
-  QString noAudio_;  // why the real-device tests cannot run; empty when they can
-  bool requireReal_ = false;
-};
 
 // Hands `sound` to `dev` as one prepared, written block.
-static bool PlayBlock(WaveOutDevice& dev, WAVEHDR& hdr, std::vector<std::uint8_t>& sound) {
+bool PlayBlock(WaveOutDevice& dev, WAVEHDR& hdr, std::vector<std::uint8_t>& sound) {
   hdr.lpData = sound.data();
   hdr.dwBufferLength = std::uint32_t(sound.size());
   return dev.Prepare(hdr).ok() && dev.Write(hdr).ok();
 }
 
-void PortAudioDevicesTest::initTestCase() {
-  requireReal_ = qEnvironmentVariable("KELVOR_REQUIRE_REAL_AUDIO") == QLatin1String("1");
-  // The first initialisation in the process is the one that probes (and would print).
-  std::fflush(stderr);
-  char path[] = "/tmp/kelvor-stderr-XXXXXX";
-  const int capture = ::mkstemp(path);
-  QVERIFY(capture >= 0);
-  const int saved = ::dup(2);
-  ::dup2(capture, 2);
-  devices_ = std::make_unique<PortAudioDevices>();
-  std::fflush(stderr);
-  ::dup2(saved, 2);
-  ::close(saved);
-  QFile file(QString::fromLocal8Bit(path));
-  QVERIFY(file.open(QIODevice::ReadOnly));
-  startupStderr_ = file.readAll();
-  ::close(capture);
-  ::unlink(path);
+// One PortAudioDevices for the tests of a process; made first, with stderr captured, so
+// that it is the initialisation that probes (and would print).
+class PortAudioDevicesTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    requireReal_ = Env("KELVOR_REQUIRE_REAL_AUDIO") == "1";
+    std::fflush(stderr);
+    char path[] = "/tmp/kelvor-stderr-XXXXXX";
+    const int capture = ::mkstemp(path);
+    captureOk_ = capture >= 0;
+    const int saved = captureOk_ ? ::dup(2) : -1;
+    if (captureOk_) ::dup2(capture, 2);
+    devices_ = std::make_unique<PortAudioDevices>();
+    if (captureOk_) {
+      std::fflush(stderr);
+      ::dup2(saved, 2);
+      ::close(saved);
+      std::ifstream file(path, std::ios::binary);
+      captureOk_ = bool(file);
+      startupStderr_.assign(std::istreambuf_iterator<char>(file), {});
+      ::close(capture);
+      ::unlink(path);
+    }
 
-  noAudio_ = PulseServerProblem();
-  if (noAudio_.isEmpty() && !devices_->HasOutput())
-    noAudio_ = QStringLiteral("PortAudio finds no default output device although PulseAudio "
-                              "runs (ALSA's default PCM does not reach it)");
-  qInfo("devices: %s", devices_->Description().c_str());
+    noAudio_ = PulseServerProblem();
+    if (noAudio_.empty() && !devices_->HasOutput())
+      noAudio_ = "PortAudio finds no default output device although PulseAudio runs (ALSA's "
+                 "default PCM does not reach it)";
+    std::printf("devices: %s\n", devices_->Description().c_str());
+  }
+  static void TearDownTestSuite() { devices_.reset(); }
+
+  static std::unique_ptr<PortAudioOutDevice> OpenPlayback(const WAVEFORMATEX& f,
+                                                          TestSink& sink) {
+    std::unique_ptr<WaveOutDevice> out;
+    const DeviceResult r = devices_->OpenOut(f, sink, out);
+    if (!r.ok()) std::fprintf(stderr, "OpenOut: %s\n", r.text.c_str());
+    return std::unique_ptr<PortAudioOutDevice>(static_cast<PortAudioOutDevice*>(out.release()));
+  }
+
+  static inline std::unique_ptr<PortAudioDevices> devices_;
+  static inline std::string startupStderr_;
+  static inline bool captureOk_ = false;
+  static inline std::string noAudio_;  // why the real-device tests cannot run; empty if they can
+  static inline bool requireReal_ = false;
+};
+}  // namespace
+
+// Skips (or, where real audio is required, fails) when no server or no device is there.
+#define REQUIRE_REAL_AUDIO()                                                             \
+  do {                                                                                   \
+    if (!noAudio_.empty()) {                                                             \
+      if (requireReal_)                                                                  \
+        FAIL() << noAudio_ << " (KELVOR_REQUIRE_REAL_AUDIO=1 requires a real device)";   \
+      GTEST_SKIP() << noAudio_ << "; start one with: eval \"$(bash scripts/start-pulse.sh)\""; \
+    }                                                                                    \
+  } while (0)
+
+TEST_F(PortAudioDevicesTest, Construct_LeavesStderrQuiet) {
+  ASSERT_TRUE(captureOk_) << "stderr could not be captured";
+  EXPECT_TRUE(devices_->InitError().empty()) << devices_->InitError();
+  EXPECT_TRUE(startupStderr_.empty()) << startupStderr_;
 }
 
-void PortAudioDevicesTest::Construct_LeavesStderrQuiet() {
-  QVERIFY2(devices_->InitError().empty(), devices_->InitError().c_str());
-  QVERIFY2(startupStderr_.isEmpty(), startupStderr_.constData());
+TEST_F(PortAudioDevicesTest, OpenOut_ImpossibleFormat_RefusedWithText) {
+  struct Case {
+    const char* name;
+    int tag, bits, channels, rate;
+    int align;  // 0: consistent
+    const char* text;
+  };
+  const char* format = "Sample format not supported";
+  const Case cases[] = {
+      {"24 bits", 1, 24, 1, 44100, 0, format},
+      {"float tag", 3, 16, 1, 44100, 0, format},
+      {"3 channels", 1, 16, 3, 44100, 0, "Invalid number of channels"},
+      {"0 channels", 1, 8, 0, 8000, 0, "Invalid number of channels"},
+      {"0 Hz", 1, 16, 1, 0, 0, "Invalid sample rate"},
+      {"block align", 1, 16, 2, 44100, 2, format},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WAVEFORMATEX f = Format(c.rate, c.bits, c.channels);
+    f.wFormatTag = std::uint16_t(c.tag);
+    if (c.align) f.nBlockAlign = std::uint16_t(c.align);
+    TestSink sink;
+    std::unique_ptr<WaveOutDevice> out;
+    const DeviceResult r = devices_->OpenOut(f, sink, out);
+    EXPECT_FALSE(r.ok());
+    EXPECT_EQ(r.text.rfind(c.text, 0), 0u) << r.text;
+    EXPECT_FALSE(out);
+    std::unique_ptr<WaveInDevice> in;
+    EXPECT_FALSE(devices_->OpenIn(f, sink, in).ok());
+    EXPECT_FALSE(in);
+  }
 }
 
-void PortAudioDevicesTest::OpenOut_ImpossibleFormat_RefusedWithText_data() {
-  QTest::addColumn<int>("tag");
-  QTest::addColumn<int>("bits");
-  QTest::addColumn<int>("channels");
-  QTest::addColumn<int>("rate");
-  QTest::addColumn<int>("align");  // 0: consistent
-  QTest::addColumn<QString>("text");
-  const QString format = QStringLiteral("Sample format not supported");
-  QTest::newRow("24 bits") << 1 << 24 << 1 << 44100 << 0 << format;
-  QTest::newRow("float tag") << 3 << 16 << 1 << 44100 << 0 << format;
-  QTest::newRow("3 channels") << 1 << 16 << 3 << 44100 << 0
-                              << QStringLiteral("Invalid number of channels");
-  QTest::newRow("0 channels") << 1 << 8 << 0 << 8000 << 0
-                              << QStringLiteral("Invalid number of channels");
-  QTest::newRow("0 Hz") << 1 << 16 << 1 << 0 << 0 << QStringLiteral("Invalid sample rate");
-  QTest::newRow("block align") << 1 << 16 << 2 << 44100 << 2 << format;
-}
-
-void PortAudioDevicesTest::OpenOut_ImpossibleFormat_RefusedWithText() {
-  QFETCH(int, tag);
-  QFETCH(int, bits);
-  QFETCH(int, channels);
-  QFETCH(int, rate);
-  QFETCH(int, align);
-  QFETCH(QString, text);
-  WAVEFORMATEX f = Format(rate, bits, channels);
-  f.wFormatTag = std::uint16_t(tag);
-  if (align) f.nBlockAlign = std::uint16_t(align);
-  TestSink sink;
-  std::unique_ptr<WaveOutDevice> out;
-  const DeviceResult r = devices_->OpenOut(f, sink, out);
-  QVERIFY(!r.ok());
-  QVERIFY2(QString::fromStdString(r.text).startsWith(text), r.text.c_str());
-  QVERIFY(!out);
-  std::unique_ptr<WaveInDevice> in;
-  QVERIFY(!devices_->OpenIn(f, sink, in).ok());
-  QVERIFY(!in);
-}
-
-void PortAudioDevicesTest::OpenOut_RateTheDeviceRefuses_RefusedWithText() {
+TEST_F(PortAudioDevicesTest, OpenOut_RateTheDeviceRefuses_RefusedWithText) {
   REQUIRE_REAL_AUDIO();
   TestSink sink;
   std::unique_ptr<WaveOutDevice> out;
   const DeviceResult r = devices_->OpenOut(Format(4000000, 16, 1), sink, out);
-  QVERIFY(!r.ok());
-  QVERIFY(!r.text.empty());
-  qInfo("4 MHz refused: %s", r.text.c_str());
-  QVERIFY(!out);
+  ASSERT_FALSE(r.ok());
+  ASSERT_FALSE(r.text.empty());
+  std::printf("4 MHz refused: %s\n", r.text.c_str());
+  ASSERT_FALSE(out);
 }
 
-std::unique_ptr<PortAudioOutDevice> PortAudioDevicesTest::OpenPlayback(const WAVEFORMATEX& f,
-                                                                      TestSink& sink) {
-  std::unique_ptr<WaveOutDevice> out;
-  const DeviceResult r = devices_->OpenOut(f, sink, out);
-  if (!r.ok()) qWarning("OpenOut: %s", r.text.c_str());
-  return std::unique_ptr<PortAudioOutDevice>(static_cast<PortAudioOutDevice*>(out.release()));
-}
-
-void PortAudioDevicesTest::Write_PositionFollowsClock_OneNoticeAfterBlock() {
+TEST_F(PortAudioDevicesTest, Write_PositionFollowsClock_OneNoticeAfterBlock) {
   REQUIRE_REAL_AUDIO();
   const WAVEFORMATEX f = Format(44100, 16, 1);
   std::vector<std::uint8_t> sound = Tone(f, 0.6);
@@ -262,25 +253,25 @@ void PortAudioDevicesTest::Write_PositionFollowsClock_OneNoticeAfterBlock() {
   const double duration = double(size) / f.nAvgBytesPerSec;
   TestSink sink;
   auto dev = OpenPlayback(f, sink);
-  QVERIFY(dev);
+  ASSERT_TRUE(dev);
   const double latency = dev->OutputLatency();
   WAVEHDR hdr;
   hdr.lpData = sound.data();
   hdr.dwBufferLength = size;
-  QVERIFY(dev->Prepare(hdr).ok());
-  QCOMPARE(Position(*dev), 0u);
+  ASSERT_TRUE(dev->Prepare(hdr).ok());
+  ASSERT_EQ(Position(*dev), 0u);
 
   const Clock::time_point start = Clock::now();
-  QVERIFY(dev->Write(hdr).ok());
+  ASSERT_TRUE(dev->Write(hdr).ok());
   std::uint32_t last = 0;
   int steps = 0;
   double maxAhead = -1e9, maxBehind = 0;  // seconds of position against the wall clock
   while (sink.outputs.load() == 0 && Seconds(Clock::now() - start) < duration + 3) {
     const std::uint32_t pos = Position(*dev);
     const double elapsed = Seconds(Clock::now() - start);
-    QCOMPARE(pos % f.nBlockAlign, 0u);
-    QVERIFY(pos <= size);
-    QVERIFY2(pos >= last, qPrintable(QStringLiteral("%1 after %2").arg(pos).arg(last)));
+    ASSERT_EQ(pos % f.nBlockAlign, 0u);
+    ASSERT_LE(pos, size);
+    ASSERT_GE(pos, last) << pos << " after " << last;
     if (pos > last) ++steps;
     last = pos;
     const double heard = double(pos) / f.nAvgBytesPerSec;
@@ -289,161 +280,160 @@ void PortAudioDevicesTest::Write_PositionFollowsClock_OneNoticeAfterBlock() {
     // Never ahead of the clock (15 ms for the clocks' grain and the sink's steps: what is
     // merely buffered would be ahead by up to the latency); never behind it by more than
     // the output latency and what a loaded machine's underruns may cost.
-    QVERIFY2(heard <= elapsed + 0.015, qPrintable(QStringLiteral("%1 s heard after %2 s")
-                                                      .arg(heard).arg(elapsed)));
-    if (pos < size)
-      QVERIFY2(heard >= elapsed - latency - 1.0,
-               qPrintable(QStringLiteral("%1 s heard after %2 s").arg(heard).arg(elapsed)));
+    ASSERT_LE(heard, elapsed + 0.015) << heard << " s heard after " << elapsed << " s";
+    if (pos < size) {
+      ASSERT_GE(heard, elapsed - latency - 1.0) << heard << " s heard after " << elapsed << " s";
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(3));
   }
-  QCOMPARE(sink.outputs.load(), 1);
+  ASSERT_EQ(sink.outputs.load(), 1);
   const double noticeAt = Seconds(sink.FirstOutput() - start);
-  QVERIFY2(noticeAt >= duration - 0.001, qPrintable(QString::number(noticeAt)));
-  QVERIFY(steps >= 20);  // it moved with the clock, not in a few jumps
-  QCOMPARE(Position(*dev), size);
-  QVERIFY(hdr.dwFlags & WHDR_DONE);
-  QVERIFY(!(hdr.dwFlags & WHDR_INQUEUE));
-  qInfo("output latency %.1f ms; position behind the clock by up to %.1f ms, ahead by %.1f ms; "
-        "notice %.1f ms after the block's duration",
-        latency * 1e3, maxBehind * 1e3, maxAhead * 1e3, (noticeAt - duration) * 1e3);
+  ASSERT_GE(noticeAt, duration - 0.001);
+  ASSERT_GE(steps, 20);  // it moved with the clock, not in a few jumps
+  ASSERT_EQ(Position(*dev), size);
+  ASSERT_TRUE(hdr.dwFlags & WHDR_DONE);
+  ASSERT_FALSE(hdr.dwFlags & WHDR_INQUEUE);
+  std::printf("output latency %.1f ms; position behind the clock by up to %.1f ms, ahead by "
+              "%.1f ms; notice %.1f ms after the block's duration\n",
+              latency * 1e3, maxBehind * 1e3, maxAhead * 1e3, (noticeAt - duration) * 1e3);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
-  QCOMPARE(sink.outputs.load(), 1);
-  QVERIFY(dev->Reset().ok());  // the block has already come back: no second notice
-  QCOMPARE(sink.outputs.load(), 1);
-  QCOMPARE(Position(*dev), 0u);
-  QVERIFY(dev->Unprepare(hdr).ok());
-  QVERIFY(dev->Close().ok());
+  ASSERT_EQ(sink.outputs.load(), 1);
+  ASSERT_TRUE(dev->Reset().ok());  // the block has already come back: no second notice
+  ASSERT_EQ(sink.outputs.load(), 1);
+  ASSERT_EQ(Position(*dev), 0u);
+  ASSERT_TRUE(dev->Unprepare(hdr).ok());
+  ASSERT_TRUE(dev->Close().ok());
 }
 
-void PortAudioDevicesTest::Write_8BitStereo_PlaysToEnd() {
+TEST_F(PortAudioDevicesTest, Write_8BitStereo_PlaysToEnd) {
   REQUIRE_REAL_AUDIO();
   const WAVEFORMATEX f = Format(22050, 8, 2);
   std::vector<std::uint8_t> sound = Tone(f, 0.3);
   sound.push_back(128);  // half a frame at the end: not played, not counted
   TestSink sink;
   auto dev = OpenPlayback(f, sink);
-  QVERIFY(dev);
+  ASSERT_TRUE(dev);
   WAVEHDR hdr;
   hdr.lpData = sound.data();
   hdr.dwBufferLength = std::uint32_t(sound.size());
-  QVERIFY(dev->Prepare(hdr).ok());
+  ASSERT_TRUE(dev->Prepare(hdr).ok());
   const Clock::time_point start = Clock::now();
-  QVERIFY(dev->Write(hdr).ok());
-  QVERIFY(WaitFor([&] { return sink.outputs.load() > 0; }, 3.3));
-  QVERIFY(Seconds(sink.FirstOutput() - start) >= 0.3 - 0.001);
-  QCOMPARE(Position(*dev), std::uint32_t(sound.size() - 1));
-  QVERIFY(dev->Reset().ok());
-  QCOMPARE(sink.outputs.load(), 1);
+  ASSERT_TRUE(dev->Write(hdr).ok());
+  ASSERT_TRUE(WaitFor([&] { return sink.outputs.load() > 0; }, 3.3));
+  ASSERT_GE(Seconds(sink.FirstOutput() - start), 0.3 - 0.001);
+  ASSERT_EQ(Position(*dev), std::uint32_t(sound.size() - 1));
+  ASSERT_TRUE(dev->Reset().ok());
+  ASSERT_EQ(sink.outputs.load(), 1);
 }
 
-void PortAudioDevicesTest::Reset_MidBlock_ReturnsBlockAtOnceWithOneNotice() {
+TEST_F(PortAudioDevicesTest, Reset_MidBlock_ReturnsBlockAtOnceWithOneNotice) {
   REQUIRE_REAL_AUDIO();
   const WAVEFORMATEX f = Format(44100, 16, 1);
   std::vector<std::uint8_t> sound = Tone(f, 3.0);
   TestSink sink;
   auto dev = OpenPlayback(f, sink);
-  QVERIFY(dev);
+  ASSERT_TRUE(dev);
   WAVEHDR hdr;
-  QVERIFY(PlayBlock(*dev, hdr, sound));
-  QVERIFY(WaitFor([&] { return Position(*dev) > f.nAvgBytesPerSec / 5; }, 5.0));
+  ASSERT_TRUE(PlayBlock(*dev, hdr, sound));
+  ASSERT_TRUE(WaitFor([&] { return Position(*dev) > f.nAvgBytesPerSec / 5; }, 5.0));
 
   const Clock::time_point before = Clock::now();
-  QVERIFY(dev->Reset().ok());
+  ASSERT_TRUE(dev->Reset().ok());
   const double took = Seconds(Clock::now() - before);
-  QVERIFY2(took < 0.5, qPrintable(QString::number(took)));  // not the 2.8 s left to play
-  QCOMPARE(sink.outputs.load(), 1);
-  QVERIFY(hdr.dwFlags & WHDR_DONE);
-  QVERIFY(!(hdr.dwFlags & WHDR_INQUEUE));
-  QCOMPARE(Position(*dev), 0u);
-  qInfo("Reset took %.2f ms", took * 1e3);
+  ASSERT_LT(took, 0.5);  // not the 2.8 s left to play
+  ASSERT_EQ(sink.outputs.load(), 1);
+  ASSERT_TRUE(hdr.dwFlags & WHDR_DONE);
+  ASSERT_FALSE(hdr.dwFlags & WHDR_INQUEUE);
+  ASSERT_EQ(Position(*dev), 0u);
+  std::printf("Reset took %.2f ms\n", took * 1e3);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  QCOMPARE(sink.outputs.load(), 1);
-  QVERIFY(dev->Unprepare(hdr).ok());
-  QVERIFY(dev->Close().ok());
+  ASSERT_EQ(sink.outputs.load(), 1);
+  ASSERT_TRUE(dev->Unprepare(hdr).ok());
+  ASSERT_TRUE(dev->Close().ok());
 }
 
-void PortAudioDevicesTest::Pause_MidBlock_HoldsPositionUntilReset() {
+TEST_F(PortAudioDevicesTest, Pause_MidBlock_HoldsPositionUntilReset) {
   REQUIRE_REAL_AUDIO();
   const WAVEFORMATEX f = Format(44100, 16, 1);
   std::vector<std::uint8_t> sound = Tone(f, 2.0);
   TestSink sink;
   auto dev = OpenPlayback(f, sink);
-  QVERIFY(dev);
+  ASSERT_TRUE(dev);
   WAVEHDR hdr;
-  QVERIFY(PlayBlock(*dev, hdr, sound));
-  QVERIFY(WaitFor([&] { return Position(*dev) > f.nAvgBytesPerSec / 5; }, 5.0));
-  QVERIFY(dev->Pause().ok());
+  ASSERT_TRUE(PlayBlock(*dev, hdr, sound));
+  ASSERT_TRUE(WaitFor([&] { return Position(*dev) > f.nAvgBytesPerSec / 5; }, 5.0));
+  ASSERT_TRUE(dev->Pause().ok());
   const std::uint32_t held = Position(*dev);
-  QVERIFY(held > 0 && held < sound.size());
+  ASSERT_TRUE(held > 0 && held < sound.size()) << held;
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  QCOMPARE(Position(*dev), held);
-  QCOMPARE(sink.outputs.load(), 0);  // a pause keeps the block
-  QVERIFY(!dev->Unprepare(hdr).ok());
-  QVERIFY(dev->Reset().ok());
-  QCOMPARE(sink.outputs.load(), 1);
-  QCOMPARE(Position(*dev), 0u);
+  ASSERT_EQ(Position(*dev), held);
+  ASSERT_EQ(sink.outputs.load(), 0);  // a pause keeps the block
+  ASSERT_FALSE(dev->Unprepare(hdr).ok());
+  ASSERT_TRUE(dev->Reset().ok());
+  ASSERT_EQ(sink.outputs.load(), 1);
+  ASSERT_EQ(Position(*dev), 0u);
 }
 
-void PortAudioDevicesTest::Write_Misuse_RefusedWithText() {
+TEST_F(PortAudioDevicesTest, Write_Misuse_RefusedWithText) {
   REQUIRE_REAL_AUDIO();
   const WAVEFORMATEX f = Format(44100, 16, 1);
   std::vector<std::uint8_t> sound = Tone(f, 1.0);
   TestSink sink;
   auto dev = OpenPlayback(f, sink);
-  QVERIFY(dev);
+  ASSERT_TRUE(dev);
   WAVEHDR hdr, other;
   hdr.lpData = sound.data();
   hdr.dwBufferLength = std::uint32_t(sound.size());
   other = hdr;
-  QVERIFY(!dev->Write(hdr).ok());  // not prepared
-  QVERIFY(dev->Prepare(hdr).ok());
-  QVERIFY(dev->Prepare(other).ok());
-  QVERIFY(dev->Write(hdr).ok());
+  ASSERT_FALSE(dev->Write(hdr).ok());  // not prepared
+  ASSERT_TRUE(dev->Prepare(hdr).ok());
+  ASSERT_TRUE(dev->Prepare(other).ok());
+  ASSERT_TRUE(dev->Write(hdr).ok());
   for (const DeviceResult& r : {dev->Write(other), dev->Unprepare(hdr), dev->Close()}) {
-    QVERIFY(!r.ok());
-    QVERIFY(!r.text.empty());
+    ASSERT_FALSE(r.ok());
+    ASSERT_FALSE(r.text.empty());
   }
-  QCOMPARE(sink.outputs.load(), 0);
-  QVERIFY(dev->Reset().ok());
-  QVERIFY(dev->Close().ok());
+  ASSERT_EQ(sink.outputs.load(), 0);
+  ASSERT_TRUE(dev->Reset().ok());
+  ASSERT_TRUE(dev->Close().ok());
   MMTIME t;
-  QVERIFY(!dev->GetPosition(t).ok());
-  QVERIFY(!dev->Write(other).ok());
-  QCOMPARE(sink.outputs.load(), 1);
+  ASSERT_FALSE(dev->GetPosition(t).ok());
+  ASSERT_FALSE(dev->Write(other).ok());
+  ASSERT_EQ(sink.outputs.load(), 1);
 }
 
 // Records the sink's monitor while a tone plays into the sink: buffers come back full, in
 // the order they were added, and carry the tone; Reset returns the rest.
-void PortAudioDevicesTest::AddBuffer_Capture_FilledInOrderAndHearsPlayback() {
+TEST_F(PortAudioDevicesTest, AddBuffer_Capture_FilledInOrderAndHearsPlayback) {
   REQUIRE_REAL_AUDIO();
-  QVERIFY2(devices_->HasInput(), "no default input device (the sink's monitor)");
+  ASSERT_TRUE(devices_->HasInput()) << "no default input device (the sink's monitor)";
   const WAVEFORMATEX f = Format(44100, 16, 1);
   const std::uint32_t bytes = f.nAvgBytesPerSec / 10;  // 0.1 s per buffer
   TestSink inSink, outSink;
   std::unique_ptr<WaveInDevice> in;
   const DeviceResult opened = devices_->OpenIn(f, inSink, in);
-  QVERIFY2(opened.ok(), opened.text.c_str());
+  ASSERT_TRUE(opened.ok()) << opened.text;
   std::array<std::vector<std::uint8_t>, 4> blocks;
   std::array<WAVEHDR, 4> hdrs;
   for (std::size_t i = 0; i < 4; ++i) {
     blocks[i].assign(bytes, 0x55);
     hdrs[i].lpData = blocks[i].data();
     hdrs[i].dwBufferLength = bytes;
-    QVERIFY(in->Prepare(hdrs[i]).ok());
-    QVERIFY(in->AddBuffer(hdrs[i]).ok());
+    ASSERT_TRUE(in->Prepare(hdrs[i]).ok());
+    ASSERT_TRUE(in->AddBuffer(hdrs[i]).ok());
   }
-  QVERIFY(!in->AddBuffer(hdrs[0]).ok());  // already queued
-  QVERIFY(in->Start().ok());
+  ASSERT_FALSE(in->AddBuffer(hdrs[0]).ok());  // already queued
+  ASSERT_TRUE(in->Start().ok());
 
   std::vector<std::uint8_t> tone = Tone(f, 1.0, 0.25);
   auto out = OpenPlayback(f, outSink);
-  QVERIFY(out);
+  ASSERT_TRUE(out);
   WAVEHDR play;
   play.lpData = tone.data();
   play.dwBufferLength = std::uint32_t(tone.size());
-  QVERIFY(out->Prepare(play).ok());
-  QVERIFY(out->Write(play).ok());
+  ASSERT_TRUE(out->Prepare(play).ok());
+  ASSERT_TRUE(out->Write(play).ok());
 
   // Hand each full buffer back, as the recorder does, until 12 have come back.
   int handled = 0, loudest = 0;
@@ -454,36 +444,35 @@ void PortAudioDevicesTest::AddBuffer_Capture_FilledInOrderAndHearsPlayback() {
       continue;
     }
     WAVEHDR* h = inSink.returned[handled].load();
-    QCOMPARE(h, &hdrs[handled % 4]);
-    QCOMPARE(h->dwBytesRecorded, bytes);
-    QVERIFY(h->dwFlags & WHDR_DONE);
+    ASSERT_EQ(h, &hdrs[handled % 4]);
+    ASSERT_EQ(h->dwBytesRecorded, bytes);
+    ASSERT_TRUE(h->dwFlags & WHDR_DONE);
     for (std::uint32_t i = 0; i + 1 < bytes; i += 2) {
       const auto sample = std::int16_t(h->lpData[i] | h->lpData[i + 1] << 8);
       loudest = std::max(loudest, std::abs(int(sample)));
     }
-    QVERIFY(in->AddBuffer(*h).ok());
+    ASSERT_TRUE(in->AddBuffer(*h).ok());
     ++handled;
   }
-  QCOMPARE(handled, 12);
-  QVERIFY2(loudest > 4000, qPrintable(QString::number(loudest)));  // the tone peaks at 8191
+  ASSERT_EQ(handled, 12);
+  ASSERT_GT(loudest, 4000);  // the tone peaks at 8191
 
-  QVERIFY(!in->Close().ok());  // buffers still queued
-  QVERIFY(in->Reset().ok());
+  ASSERT_FALSE(in->Close().ok());  // buffers still queued
+  ASSERT_TRUE(in->Reset().ok());
   // Every buffer comes back exactly once, in order: those that filled meanwhile, then the
   // one being filled with what it holds, then the rest with nothing.
-  QCOMPARE(inSink.inputs.load(), handled + 4);
+  ASSERT_EQ(inSink.inputs.load(), handled + 4);
   bool partial = false;
   for (int i = handled; i < handled + 4; ++i) {
     WAVEHDR* h = inSink.returned[i].load();
-    QCOMPARE(h, &hdrs[i % 4]);
-    QCOMPARE(h->dwBytesRecorded % f.nBlockAlign, 0u);
-    if (partial) QCOMPARE(h->dwBytesRecorded, 0u);
+    ASSERT_EQ(h, &hdrs[i % 4]);
+    ASSERT_EQ(h->dwBytesRecorded % f.nBlockAlign, 0u);
+    if (partial) {
+      ASSERT_EQ(h->dwBytesRecorded, 0u);
+    }
     partial = partial || h->dwBytesRecorded < bytes;
   }
-  QVERIFY(in->Close().ok());
-  QVERIFY(out->Reset().ok());
-  QVERIFY(out->Close().ok());
+  ASSERT_TRUE(in->Close().ok());
+  ASSERT_TRUE(out->Reset().ok());
+  ASSERT_TRUE(out->Close().ok());
 }
-
-QTEST_GUILESS_MAIN(PortAudioDevicesTest)
-#include "PortAudioDevicesTest.moc"

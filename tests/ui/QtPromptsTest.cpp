@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "ModalDriver.h"
 #include "QtPrompts.h"
 
 class QtPromptsTest : public QObject {
@@ -19,16 +20,20 @@ private slots:
     tick.start(5);
     QString title, text;
     int buttons = 0;
-    QTimer::singleShot(100, [&] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      QVERIFY(box);
-      title = box->windowTitle();
-      text = box->text();
-      buttons = int(box->buttons().size());
-      box->button(QMessageBox::Cancel)->click();
-    });
+    ModalDriver<QMessageBox> box(
+        [&](QMessageBox& b) {
+          title = b.windowTitle();
+          text = b.text();
+          buttons = int(b.buttons().size());
+        },
+        [](QMessageBox& b) {
+          if (QAbstractButton* cancel = b.button(QMessageBox::Cancel)) cancel->click();
+        },
+        /*firstLookMs=*/100);
     const bool ok = prompts.Message(nullptr, "Input New data OK?", "Message",
                                     Prompts::Buttons::OkCancel);
+    QVERIFY(box.Shown());
+    QVERIFY2(box.Problem().isEmpty(), qPrintable(box.Problem()));
     QVERIFY(!ok);
     QCOMPARE(title, QString("Message"));
     QCOMPARE(text, QString("Input New data OK?"));
@@ -38,13 +43,16 @@ private slots:
 
   void Message_ok_returnsTrue() {
     QtPrompts prompts;
-    QTimer::singleShot(50, [] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      QVERIFY(box);
-      QCOMPARE(box->buttons().size(), 1);
-      box->button(QMessageBox::Ok)->click();
-    });
-    QVERIFY(prompts.Message(nullptr, "No File", "ERROR", Prompts::Buttons::Ok));
+    int buttons = 0;
+    ModalDriver<QMessageBox> box([&](QMessageBox& b) { buttons = int(b.buttons().size()); },
+                                 [](QMessageBox& b) {
+                                   if (QAbstractButton* ok = b.button(QMessageBox::Ok)) ok->click();
+                                 });
+    const bool ok = prompts.Message(nullptr, "No File", "ERROR", Prompts::Buttons::Ok);
+    QVERIFY(box.Shown());
+    QVERIFY2(box.Problem().isEmpty(), qPrintable(box.Problem()));
+    QCOMPARE(buttons, 1);
+    QVERIFY(ok);
   }
 };
 

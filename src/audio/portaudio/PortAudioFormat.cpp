@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "base/PcmFormat.h"
+
 // WAVE's 16-bit samples are little-endian and PortAudio's paInt16 is native: the bytes are
 // copied as they stand.
 static_assert(std::endian::native == std::endian::little, "16-bit samples are copied as is");
@@ -15,25 +17,30 @@ DeviceResult Refuse(PaError error, const std::string& detail) {
 }  // namespace
 
 DeviceResult PortAudioFormat::From(const WAVEFORMATEX& f, PortAudioFormat& out) {
-  if (f.wFormatTag != WAVE_FORMAT_PCM)
-    return Refuse(paSampleFormatNotSupported,
-                  "format tag " + std::to_string(f.wFormatTag) + ", only PCM is played");
-  if (f.wBitsPerSample != 8 && f.wBitsPerSample != 16)
-    return Refuse(paSampleFormatNotSupported,
-                  std::to_string(f.wBitsPerSample) + " bits per sample, 8 or 16 are played");
-  if (f.nChannels != 1 && f.nChannels != 2)
-    return Refuse(paInvalidChannelCount,
-                  std::to_string(f.nChannels) + " channels, 1 or 2 are played");
-  if (f.nSamplesPerSec == 0) return Refuse(paInvalidSampleRate, "0 Hz");
-  const std::uint32_t align = f.nChannels * (f.wBitsPerSample / 8u);
-  if (f.nBlockAlign != align)
-    return Refuse(paSampleFormatNotSupported, "block align " + std::to_string(f.nBlockAlign) +
-                                                  ", expected " + std::to_string(align));
+  const std::uint32_t align = PcmFrameBytes(f);
   const std::uint64_t perSecond = std::uint64_t{f.nSamplesPerSec} * align;
-  if (f.nAvgBytesPerSec != perSecond)
-    return Refuse(paSampleFormatNotSupported,
-                  std::to_string(f.nAvgBytesPerSec) + " bytes per second, expected " +
-                      std::to_string(perSecond));
+  switch (PcmFormatFault(f, kPortAudioLimits)) {
+    case PcmFault::None:
+      break;
+    case PcmFault::Tag:
+      return Refuse(paSampleFormatNotSupported,
+                    "format tag " + std::to_string(f.wFormatTag) + ", only PCM is played");
+    case PcmFault::Bits:
+      return Refuse(paSampleFormatNotSupported,
+                    std::to_string(f.wBitsPerSample) + " bits per sample, 8 or 16 are played");
+    case PcmFault::Channels:
+      return Refuse(paInvalidChannelCount,
+                    std::to_string(f.nChannels) + " channels, 1 or 2 are played");
+    case PcmFault::Rate:
+      return Refuse(paInvalidSampleRate, std::to_string(f.nSamplesPerSec) + " Hz");
+    case PcmFault::BlockAlign:
+      return Refuse(paSampleFormatNotSupported, "block align " + std::to_string(f.nBlockAlign) +
+                                                    ", expected " + std::to_string(align));
+    case PcmFault::BytesPerSecond:
+      return Refuse(paSampleFormatNotSupported,
+                    std::to_string(f.nAvgBytesPerSec) + " bytes per second, expected " +
+                        std::to_string(perSecond));
+  }
   out.channels = f.nChannels;
   out.sampleFormat = f.wBitsPerSample == 8 ? paUInt8 : paInt16;
   out.flipSign = false;

@@ -50,31 +50,26 @@ void PortAudioInDevice::Take(const std::uint8_t* in, std::uint32_t frames) noexc
 }
 
 void PortAudioInDevice::ReturnHead() noexcept {
-  const std::size_t tail = tail_.load(std::memory_order_relaxed);
-  WAVEHDR* head = ring_[tail % kMaxQueued].load(std::memory_order_relaxed);
+  WAVEHDR* head = Head();
+  if (!head) return;
   head->dwBytesRecorded = headFilled_;
   head->dwFlags = (head->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
   headFilled_ = 0;
-  tail_.store(tail + 1, std::memory_order_release);
+  // Only now does it leave the ring: from here on the GUI thread may touch the header.
+  ring_.TryPop(head);
   sink_.PostInputData(head);
 }
 
-WAVEHDR* PortAudioInDevice::Head() const {
-  const std::size_t tail = tail_.load(std::memory_order_relaxed);
-  if (tail == head_.load(std::memory_order_acquire)) return nullptr;
-  return ring_[tail % kMaxQueued].load(std::memory_order_relaxed);
+WAVEHDR* PortAudioInDevice::Head() {
+  WAVEHDR* const* head = ring_.Front();
+  return head ? *head : nullptr;
 }
 
 bool PortAudioInDevice::Queued(const WAVEHDR& hdr) const {
-  const std::size_t head = head_.load(std::memory_order_relaxed);
-  for (std::size_t i = tail_.load(std::memory_order_acquire); i != head; ++i)
-    if (ring_[i % kMaxQueued].load(std::memory_order_relaxed) == &hdr) return true;
-  return false;
+  return ring_.AnyQueued([&](const WAVEHDR* queued) { return queued == &hdr; });
 }
 
-bool PortAudioInDevice::AnyQueued() const {
-  return tail_.load(std::memory_order_acquire) != head_.load(std::memory_order_relaxed);
-}
+bool PortAudioInDevice::AnyQueued() const { return !ring_.Empty(); }
 
 DeviceResult PortAudioInDevice::Prepare(WAVEHDR& hdr) {
   if (closed_) return Closed();
@@ -101,14 +96,18 @@ DeviceResult PortAudioInDevice::AddBuffer(WAVEHDR& hdr) {
   if (hdr.dwBufferLength < format_.blockAlign)
     return DeviceResult::Error(PortAudioDeviceCode::kBadParam, "The capture buffer is empty.");
   if (Queued(hdr)) return StillQueued(kHeld);
-  const std::size_t head = head_.load(std::memory_order_relaxed);
-  if (head - tail_.load(std::memory_order_acquire) == kMaxQueued)
+  const auto tooMany = [] {
     return DeviceResult::Error(PortAudioDeviceCode::kBadParam,
                                "Too many capture buffers are queued.");
+  };
+  if (ring_.Pushed() - ring_.Popped() >= kMaxQueued) return tooMany();
+  const std::uint32_t flags = hdr.dwFlags;
   hdr.dwBytesRecorded = 0;
-  hdr.dwFlags = (hdr.dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
-  ring_[head % kMaxQueued].store(&hdr, std::memory_order_relaxed);
-  head_.store(head + 1, std::memory_order_release);
+  hdr.dwFlags = (flags & ~WHDR_DONE) | WHDR_INQUEUE;
+  if (!ring_.TryPush(&hdr)) {  // not while this thread is the only producer; kept safe
+    hdr.dwFlags = flags;
+    return tooMany();
+  }
   return DeviceResult::Ok();
 }
 

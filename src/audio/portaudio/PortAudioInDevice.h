@@ -7,21 +7,21 @@
 // Threads: every device call is made on the GUI thread. The stream callback runs on
 // PortAudio's audio thread and only copies frames into the head buffer, moves it on and
 // posts its notice; it never allocates, locks or calls into a toolkit. The added headers
-// cross from the GUI thread to the callback through a single-producer, single-consumer
-// ring of atomics. Reset and Close abort the stream first, after which the GUI thread may
-// touch everything the callback used.
+// cross from the GUI thread (the ring's one producer) to the callback (its consumer)
+// through a LockFreeRing. Reset and Close abort the stream first, after which the GUI
+// thread may touch everything the callback used and becomes the ring's consumer.
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include "audio/LockFreeRing.h"
 #include "audio/portaudio/PortAudioStream.h"
 #include "audio/WaveInDevice.h"
 
 class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
  public:
-  static constexpr std::size_t kMaxQueued = 32;  // buffers queued at once
+  static constexpr std::size_t kMaxQueued = 32;  // buffers queued at once; a power of two
 
   // Opens, without starting, a stream on PortAudio device `device` for `format`. On failure
   // `out` stays empty and the result carries PortAudio's text.
@@ -55,15 +55,13 @@ class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
   void Take(const std::uint8_t* in, std::uint32_t frames) noexcept;
   void ReturnHead() noexcept;  // consumer side: the head buffer leaves with its bytes
 
-  WAVEHDR* Head() const;  // consumer side: oldest queued buffer, or nullptr
+  WAVEHDR* Head();  // consumer side: oldest queued buffer, or nullptr
   bool Queued(const WAVEHDR& hdr) const;
   bool AnyQueued() const;
 
-  // The ring: the GUI thread advances head_, the consumer (the callback, or the GUI thread
-  // while the stream is stopped) advances tail_.
-  std::array<std::atomic<WAVEHDR*>, kMaxQueued> ring_{};
-  std::atomic<std::size_t> head_{0};
-  std::atomic<std::size_t> tail_{0};
+  // The queued buffers, oldest first. The GUI thread pushes; the consumer is the callback,
+  // or the GUI thread while the stream is stopped.
+  LockFreeRing<WAVEHDR*, kMaxQueued> ring_;
   std::uint32_t headFilled_ = 0;  // consumer: bytes already in the head buffer
   std::atomic<std::uint64_t> lost_{0};
 
