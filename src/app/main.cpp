@@ -194,7 +194,7 @@ QString TFormMain::DeviceErrorText(const DeviceResult& r) {
 void TFormMain::FormatDataClick() {
   if (Busy() || MixerOpen) return;
   {
-    Tbitsampling dialog(this);
+    Tbitsampling dialog(NewSound, this);
     dialog.exec();
   }
   View.FftSpan = double(NewSound.RecSampleRate / 2);
@@ -202,7 +202,7 @@ void TFormMain::FormatDataClick() {
 
 void TFormMain::SlowRecTimeClick() {
   if (Busy() || MixerOpen) return;
-  TOKBottomDlg dialog(this);
+  TOKBottomDlg dialog(NewSound, this);
   dialog.exec();
 }
 

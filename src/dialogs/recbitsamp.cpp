@@ -4,9 +4,10 @@
 #include <QPushButton>
 
 #include "RadioGroup.h"
-#include "main.h"
+#include "model/NewSoundSettings.h"
 
-Tbitsampling::Tbitsampling(QWidget* owner) : QDialog(owner) {
+Tbitsampling::Tbitsampling(NewSoundSettings& settings, QWidget* owner)
+    : QDialog(owner), settings_(settings) {
   setObjectName("bitsampling");
   setWindowTitle("Bit&Sampling");
   if (owner) setFont(owner->font());
@@ -30,23 +31,23 @@ Tbitsampling::Tbitsampling(QWidget* owner) : QDialog(owner) {
 }
 
 void Tbitsampling::FormCreate() {
-  Bit->SetItemIndex(FormMain->NewSound.RecBits == 8 ? 0 : 1);
+  Bit->SetItemIndex(settings_.RecBits == 8 ? 0 : 1);
   int item = -1;
   for (int i = 0; i < 9; ++i)
-    if (kRates[i] == FormMain->NewSound.RecSampleRate) item = i;
+    if (kRates[i] == settings_.RecSampleRate) item = i;
   if (item < 0) {
-    FormMain->NewSound.RecSampleRate = 48000;
+    settings_.RecSampleRate = 48000;
     item = 8;
   }
   Sampling->SetItemIndex(item);
 }
 
 void Tbitsampling::BitClick() {
-  if (Bit->ItemIndex() == 0) FormMain->NewSound.RecBits = 8;
-  if (Bit->ItemIndex() == 1) FormMain->NewSound.RecBits = 16;
+  if (Bit->ItemIndex() == 0) settings_.RecBits = 8;
+  if (Bit->ItemIndex() == 1) settings_.RecBits = 16;
 }
 
 void Tbitsampling::SamplingClick() {
   const int i = Sampling->ItemIndex();
-  if (i >= 0 && i < 9) FormMain->NewSound.RecSampleRate = kRates[i];
+  if (i >= 0 && i < 9) settings_.RecSampleRate = kRates[i];
 }

@@ -5,13 +5,14 @@
 
 #include "RadioGroup.h"
 #include "base/nearest.h"
-#include "main.h"
+#include "model/NewSoundSettings.h"
 
 namespace {
 constexpr double kSeconds[5] = {0.2, 0.4, 0.6, 0.8, 1.0};
 }
 
-TOKBottomDlg::TOKBottomDlg(QWidget* owner) : QDialog(owner) {
+TOKBottomDlg::TOKBottomDlg(NewSoundSettings& settings, QWidget* owner)
+    : QDialog(owner), settings_(settings) {
   setObjectName("OKBottomDlg");
   setWindowTitle("SlowRecTime");
   if (owner) setFont(owner->font());
@@ -32,10 +33,10 @@ TOKBottomDlg::TOKBottomDlg(QWidget* owner) : QDialog(owner) {
 }
 
 void TOKBottomDlg::FormCreate() {
-  SlowRecTime->SetItemIndex(int(Nearest(FormMain->NewSound.SlowRecSeconds * 5 - 1)));
+  SlowRecTime->SetItemIndex(int(Nearest(settings_.SlowRecSeconds * 5 - 1)));
 }
 
 void TOKBottomDlg::SlowRecTimeClick() {
   const int i = SlowRecTime->ItemIndex();
-  if (i >= 0 && i < 5) FormMain->NewSound.SlowRecSeconds = kSeconds[i];
+  if (i >= 0 && i < 5) settings_.SlowRecSeconds = kSeconds[i];
 }

@@ -1,8 +1,10 @@
 #pragma once
-// The SlowRecTime dialog: chooses SlowRecSeconds of the main window, the length of each
-// capture buffer while recording. Takes effect on click; OK only. GUI thread only.
+// The SlowRecTime dialog: chooses SlowRecSeconds of the settings for new sound, the length
+// of each capture buffer while recording. Takes effect on click; OK only. GUI thread only.
 
 #include <QDialog>
+
+struct NewSoundSettings;
 
 class QFrame;
 class QPushButton;
@@ -11,7 +13,8 @@ class RadioGroup;
 class TOKBottomDlg : public QDialog {
   Q_OBJECT
 public:
-  explicit TOKBottomDlg(QWidget* owner);
+  // `settings` must outlive the dialog.
+  TOKBottomDlg(NewSoundSettings& settings, QWidget* owner);
 
   QFrame* Bevel1;
   RadioGroup* SlowRecTime;
@@ -19,4 +22,7 @@ public:
 
   void FormCreate();
   void SlowRecTimeClick();
+
+private:
+  NewSoundSettings& settings_;
 };
