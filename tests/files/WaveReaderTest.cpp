@@ -229,7 +229,7 @@ TEST(WaveReadStatus, Text_NamesTheStepAndTheCommand) {
   const std::pair<S, const char*> texts[] = {
       {S::NoFile, "No File"}, {S::NoWave, "No Wave"},     {S::NoFmt, "No fmt"},
       {S::NoFmtSize, "No fmtSize"}, {S::NoFmtTag, "No fmttag"}, {S::NoData, "No data"},
-      {S::NoRead, "No read"}};
+      {S::NoRead, "No read"}, {S::Cancelled, "Cancelled"}};
   for (const auto& [status, text] : texts) {
     EXPECT_STREQ(WaveReadStatusText(status, open), text);
     EXPECT_STREQ(WaveReadStatusText(status, add), text);
