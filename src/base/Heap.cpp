@@ -136,9 +136,13 @@ void* ResizeMapping(Mapping& m, std::size_t bytes, std::size_t zeroFrom) {
   std::uint8_t* block = m.block;
   UnpoisonAll(m);
   if (length != oldLength) {
-    // In place when shrinking or when the address space after the block is free;
-    // otherwise the pages move to a new aligned range. Neither copies a byte.
-    void* moved = bytes <= kMaxMappedBytes ? mremap(block, oldLength, length, 0) : MAP_FAILED;
+    // In place when shrinking or when the address space after the block is free, unless
+    // the block would reach 2 MiB off a 2 MiB boundary (it grew from a smaller one); then
+    // the pages move to a new aligned range. Neither copies a byte.
+    const bool aligned = reinterpret_cast<std::uintptr_t>(block) % kHugePage == 0;
+    const bool inPlace = bytes <= kMaxMappedBytes && (aligned || length < kHugePage ||
+                                                      length < oldLength);
+    void* moved = inPlace ? mremap(block, oldLength, length, 0) : MAP_FAILED;
     if (moved == MAP_FAILED && length > oldLength && bytes <= kMaxMappedBytes) {
       if (std::uint8_t* target = MapAligned(length, PROT_NONE)) {
         moved = mremap(block, oldLength, length, MREMAP_MAYMOVE | MREMAP_FIXED, target);

@@ -65,7 +65,8 @@ TEST(Heap, LargeBlocks_AreMappedZeroAndReadyForHugePages) {
 // or moved, shrunk), Realloc keeps the bytes and ReallocZeroed also clears everything past
 // the used ones, including old bytes in the block's spare room.
 TEST(Heap, Realloc_KeepsTheBytesAndReallocZeroedClearsTheRest) {
-  const std::size_t sizes[] = {100, 700 * 1024, 3 * kMiB + 1, 40 * kMiB + 3, 5 * kMiB, 2000};
+  const std::size_t sizes[] = {100,      700 * 1024, 1200 * 1024, 3 * kMiB + 1,
+                               40 * kMiB + 3, 5 * kMiB,   2000};
   for (bool zeroed : {false, true}) {
     void* block = Heap::Alloc(10);
     std::size_t used = 10;
