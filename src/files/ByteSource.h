@@ -20,4 +20,10 @@ class ByteSource {
   // Reads up to `count` bytes at the current position and advances past them. Returns the
   // bytes read: fewer than `count` only at the end of the source; -1 on an I/O error.
   virtual std::int64_t Read(std::uint8_t* buffer, std::size_t count) = 0;
+  // Read() into a buffer that the caller has already filled with zeros: a source may
+  // then skip ranges that it knows read as zeros (the holes of a sparse file) and leave
+  // those bytes, and the memory behind them, untouched. Same result as Read().
+  virtual std::int64_t ReadOverZeros(std::uint8_t* buffer, std::size_t count) {
+    return Read(buffer, count);
+  }
 };

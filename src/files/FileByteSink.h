@@ -4,6 +4,8 @@
 // target. Until then the target (if any) is untouched; a sink destroyed without a
 // successful Commit() removes its temporary file. Paths are UTF-8 byte strings of any
 // length; a target that is a symbolic link is followed, so the link stays a link.
+// Long writes start going to disk as they are made (write-behind), so that the disk works
+// while later bytes are still being copied and Commit() has less left to flush.
 // GUI thread only (the test hook is not synchronised).
 
 #include <memory>
@@ -49,6 +51,7 @@ class FileByteSink : public ByteSink {
 
  private:
   FileByteSink() = default;
+  void WriteBehind();
 
   ParentDirectory dir_;  // the target's directory; the temp file and the target live here
   std::string tempName_;
@@ -56,5 +59,7 @@ class FileByteSink : public ByteSink {
   bool committed_ = false;
   std::int64_t position_ = 0;
   std::int64_t written_ = 0;
+  std::int64_t flushStarted_ = 0;  // write-out requested for the bytes below this offset
+  bool flushFailed_ = false;       // starting a write-out failed; Commit() must fail too
   Faults faults_;
 };

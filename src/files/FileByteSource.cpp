@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "files/ParentDirectory.h"
@@ -56,6 +57,42 @@ std::int64_t FileByteSource::Read(std::uint8_t* buffer, std::size_t count) {
     total += got;
     position_ += got;
     count -= static_cast<std::size_t>(got);
+  }
+  return total;
+}
+
+std::int64_t FileByteSource::ReadOverZeros(std::uint8_t* buffer, std::size_t count) {
+  // The bytes that exist now: a hole running to the end of the file has no data after it
+  // and is told apart from the end only by the file's current size.
+  struct stat st {};
+  if (fstat(fd_, &st) != 0) return -1;
+  const std::int64_t end =
+      std::min<std::int64_t>(position_ + static_cast<std::int64_t>(count), st.st_size);
+  std::int64_t total = 0;
+  while (position_ < end) {
+    off_t data = lseek(fd_, static_cast<off_t>(position_), SEEK_DATA);
+    if (data < 0) {
+      if (errno != ENXIO) break;  // no hole support here: read the rest as it is
+      data = static_cast<off_t>(end);  // only a hole up to the end
+    }
+    if (data > position_) {
+      const std::int64_t skip = std::min<std::int64_t>(data, end) - position_;
+      position_ += skip;
+      total += skip;
+      continue;
+    }
+    off_t hole = lseek(fd_, static_cast<off_t>(position_), SEEK_HOLE);
+    if (hole < 0) hole = static_cast<off_t>(end);
+    const std::int64_t want = std::min<std::int64_t>(hole, end) - position_;
+    const std::int64_t got = Read(buffer + total, static_cast<std::size_t>(want));
+    if (got < 0) return -1;
+    total += got;
+    if (got < want) return total;  // the file shrank meanwhile
+  }
+  if (total < static_cast<std::int64_t>(count) && position_ < end) {
+    const std::int64_t got = Read(buffer + total, static_cast<std::size_t>(end - position_));
+    if (got < 0) return -1;
+    total += got;
   }
   return total;
 }

@@ -22,6 +22,9 @@ class FileByteSource : public ByteSource {
   std::int64_t Tell() const override;
   bool Seek(std::int64_t position) override;
   std::int64_t Read(std::uint8_t* buffer, std::size_t count) override;
+  // Skips the file's holes (SEEK_DATA/SEEK_HOLE); reads everything where the file
+  // system cannot tell them.
+  std::int64_t ReadOverZeros(std::uint8_t* buffer, std::size_t count) override;
 
  private:
   FileByteSource(int fd, std::int64_t size) : fd_(fd), size_(size) {}

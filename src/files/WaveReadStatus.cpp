@@ -12,6 +12,7 @@ const char* WaveReadStatusText(WaveReadStatus status, WaveReadCommand command) {
     case WaveReadStatus::NoMemory:
       return command == WaveReadCommand::Open ? "No pwavedata" : "No mypwavedata";
     case WaveReadStatus::NoRead: return "No read";
+    case WaveReadStatus::Cancelled: return "Cancelled";
   }
   return "";
 }

@@ -12,11 +12,13 @@ enum class WaveReadStatus {
   NoData,     // no "data" chunk after the format chunk
   NoMemory,   // out of memory for the sound's bytes
   NoRead,     // the data chunk is empty, unreadable, or holds not one whole frame
+  Cancelled,  // the progress callback asked to stop; nothing was read or changed
 };
 
 // The command a read serves; only the out-of-memory text depends on it.
 enum class WaveReadCommand { Open, AddFile };
 
 // "No File", "No Wave", "No fmt", "No fmtSize", "No fmttag", "No data", "No read", and for
-// NoMemory "No pwavedata" (Open) or "No mypwavedata" (AddFile). "" for Ok.
+// NoMemory "No pwavedata" (Open) or "No mypwavedata" (AddFile), "Cancelled" for a read
+// the user stopped (the window may show no box for it). "" for Ok.
 const char* WaveReadStatusText(WaveReadStatus status, WaveReadCommand command);

@@ -12,6 +12,7 @@ const char* WaveSaveStatusText(WaveSaveStatus status) {
     case WaveSaveStatus::NoWrite: return "No Write";
     case WaveSaveStatus::NoAssend1: return "No assend1";
     case WaveSaveStatus::NoAssend2: return "No assend2";
+    case WaveSaveStatus::Cancelled: return "Cancelled";
   }
   return "";
 }

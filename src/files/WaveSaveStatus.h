@@ -13,8 +13,9 @@ enum class WaveSaveStatus {
   NoWrite,    // the sample bytes not all written, or not flushed to disk (disk full)
   NoAssend1,  // the data chunk not ended (its pad byte not written)
   NoAssend2,  // the RIFF chunk not ended (its final size not written)
+  Cancelled,  // the progress callback asked to stop; no file was made or changed
 };
 
 // "No File", "No Wave", "No fmt", "No fmtSize", "No asend", "No data", "No Write",
-// "No assend1", "No assend2". "" for Ok.
+// "No assend1", "No assend2", "Cancelled" (the window may show no box for it). "" for Ok.
 const char* WaveSaveStatusText(WaveSaveStatus status);

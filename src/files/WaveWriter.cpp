@@ -1,12 +1,14 @@
 #include "files/WaveWriter.h"
 
+#include <algorithm>
+
 #include "files/FileByteSink.h"
 #include "files/RiffWriter.h"
 #include "files/WaveFormatCodec.h"
 
 namespace WaveWriter {
 WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint8_t* data,
-                     std::uint32_t size) {
+                     std::uint32_t size, const ProgressCallback& progress) {
   RiffWriter writer(sink);
   RiffChunk riff{.formType = FourCC("WAVE")};
   if (!writer.CreateRiff(riff)) return WaveSaveStatus::NoWave;
@@ -20,18 +22,28 @@ WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint
 
   RiffChunk chunk{.id = FourCC("data"), .size = size};
   if (!writer.CreateChunk(chunk)) return WaveSaveStatus::NoData;
-  if (size > 0 && (!data || writer.Write(data, size) != size)) return WaveSaveStatus::NoWrite;
+  if (size > 0 && !data) return WaveSaveStatus::NoWrite;
+  if (progress && !progress(0, size)) return WaveSaveStatus::Cancelled;
+  for (std::uint32_t done = 0; done < size;) {
+    const auto step = static_cast<std::uint32_t>(
+        std::min<std::size_t>(size - done, kProgressStepBytes));
+    if (writer.Write(data + done, step) != step) return WaveSaveStatus::NoWrite;
+    done += step;
+    if (progress && !progress(done, size)) return WaveSaveStatus::Cancelled;
+  }
   if (!writer.Ascend(chunk)) return WaveSaveStatus::NoAssend1;
   if (!writer.Ascend(riff)) return WaveSaveStatus::NoAssend2;
   return WaveSaveStatus::Ok;
 }
 
 WaveSaveStatus SaveFile(const std::string& path, const WAVEFORMATEX& format,
-                        const std::uint8_t* data, std::int32_t size) {
+                        const std::uint8_t* data, std::int32_t size,
+                        const ProgressCallback& progress) {
   const auto sink = FileByteSink::Create(path);
   if (!sink) return WaveSaveStatus::NoFile;
   if (size < 0) return WaveSaveStatus::NoData;  // the sink removes its temporary file
-  const WaveSaveStatus status = Write(*sink, format, data, static_cast<std::uint32_t>(size));
+  const WaveSaveStatus status =
+      Write(*sink, format, data, static_cast<std::uint32_t>(size), progress);
   if (status != WaveSaveStatus::Ok) return status;
   switch (sink->Commit()) {
     case FileByteSink::CommitResult::Done: return WaveSaveStatus::Ok;

@@ -10,19 +10,24 @@
 
 #include "base/wavetypes.h"
 #include "files/ByteSink.h"
+#include "files/ProgressCallback.h"
 #include "files/WaveSaveStatus.h"
 
 namespace WaveWriter {
 // Writes the whole file into `sink` from its current position; stops at the first step
-// that fails and returns its status. `data` may be nullptr only when `size` is 0.
+// that fails and returns its status. `data` may be nullptr only when `size` is 0. The
+// sample bytes go out one progress step at a time; `progress` (may be empty) follows
+// them, and when it returns false the writing stops with Cancelled.
 WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint8_t* data,
-                     std::uint32_t size);
+                     std::uint32_t size, const ProgressCallback& progress = {});
 
 // Saves to `path` (UTF-8, any length; the caller adds any extension it wants). The file
 // is written beside the target under a temporary name, flushed to disk and renamed over
 // the target, so a failed save leaves no partial file and an existing file of that name
 // as it was. NoFile when the file cannot be created or put in place; NoWrite also when
-// the bytes cannot be flushed to disk; NoData for a negative size.
+// the bytes cannot be flushed to disk; NoData for a negative size. A save cancelled
+// through `progress` is a failed one: the earlier file stays and no partial file is left.
 WaveSaveStatus SaveFile(const std::string& path, const WAVEFORMATEX& format,
-                        const std::uint8_t* data, std::int32_t size);
+                        const std::uint8_t* data, std::int32_t size,
+                        const ProgressCallback& progress = {});
 }  // namespace WaveWriter

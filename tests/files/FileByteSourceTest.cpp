@@ -1,7 +1,9 @@
 #include "files/FileByteSource.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "WaveBytes.h"
 #include "files/MemoryByteSource.h"
@@ -42,4 +44,35 @@ TEST(FileByteSource, Read_BehavesLikeTheMemorySource) {
   }
   EXPECT_FALSE(file->Seek(-1));
   EXPECT_FALSE(memory.Seek(-1));
+}
+
+// Over a zeroed buffer the sparse-aware read gives what Read gives, holes or not, also
+// at the end and after the file was cut short on disk.
+TEST(FileByteSource, ReadOverZeros_GivesWhatReadGivesAcrossHoles) {
+  ScratchDir dir;
+  const std::string path = dir / "sparse.bin";
+  const std::int64_t end = 5 << 20;
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  ASSERT_EQ(ftruncate(fd, end), 0);
+  for (const std::int64_t at : {std::int64_t{0}, (1 << 20) + 3l, 3l << 20, end - 7}) {
+    const Bytes island = Pcm(std::size_t(std::min<std::int64_t>(5000, end - at)), unsigned(at));
+    ASSERT_EQ(pwrite(fd, island.data(), island.size(), at), ssize_t(island.size()));
+  }
+  close(fd);
+  auto plain = FileByteSource::Open(path), sparse = FileByteSource::Open(path);
+  const std::int64_t steps[][2] = {{0, 50},       {0, 2 << 20},         {90, 4 << 20},
+                                   {1 << 20, 20}, {(3 << 20) - 9, 9000}, {end - 10, 100},
+                                   {end, 4},      {end + 9, 4}};
+  for (const auto& [at, count] : steps) {
+    Bytes a(std::size_t(count), 0xAA), b(std::size_t(count), 0);
+    ASSERT_TRUE(plain->Seek(at) && sparse->Seek(at));
+    const std::int64_t got = plain->Read(a.data(), a.size());
+    ASSERT_EQ(sparse->ReadOverZeros(b.data(), b.size()), got) << at;
+    EXPECT_TRUE(std::equal(a.begin(), a.begin() + got, b.begin())) << at;
+    EXPECT_EQ(sparse->Tell(), plain->Tell()) << at;
+  }
+  ASSERT_EQ(truncate(path.c_str(), 2 << 20), 0);
+  Bytes c(3 << 20, 0);
+  ASSERT_TRUE(sparse->Seek(1 << 20));
+  EXPECT_EQ(sparse->ReadOverZeros(c.data(), c.size()), 1 << 20);
 }

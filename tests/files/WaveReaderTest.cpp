@@ -183,18 +183,21 @@ TEST(WaveReader, AppendFile_AddsBytesAndTakesTheNewFormat) {
   ASSERT_EQ(size, 1400);
   EXPECT_EQ(Bytes(data, data + size), Pcm(600, 1) + Pcm(800, 2));
 
-  // Either allocation failing, or a missing file, leaves the held sound as it was.
-  for (int successes : {0, 1}) {
-    Heap::FailAfter(successes);
-    EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size),
-              WaveReadStatus::NoMemory);
-    Heap::FailAfter(-1);
-  }
+  // The growth failing, or a missing file, leaves the held sound as it was.
+  Heap::FailAfter(0);
+  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::NoMemory);
+  Heap::FailAfter(-1);
   EXPECT_EQ(WaveReader::AppendFile(dir / "none.wav", format, data, size), WaveReadStatus::NoFile);
   ASSERT_EQ(size, 1400);
   EXPECT_EQ(Bytes(data, data + size), Pcm(600, 1) + Pcm(800, 2));
   std::int32_t huge = 0x7FFFFF00;  // the sum would not fit DataSize
   EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, huge), WaveReadStatus::NoMemory);
+  // Growing the held block is the only allocation: no second block holds the added file.
+  Heap::FailAfter(1);
+  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::Ok);
+  Heap::FailAfter(-1);
+  ASSERT_EQ(size, 2200);
+  EXPECT_EQ(Bytes(data, data + size), Pcm(600, 1) + Pcm(800, 2) + Pcm(800, 2));
   Heap::Free(data);
 }
 
@@ -226,7 +229,7 @@ TEST(WaveReadStatus, Text_NamesTheStepAndTheCommand) {
   const std::pair<S, const char*> texts[] = {
       {S::NoFile, "No File"}, {S::NoWave, "No Wave"},     {S::NoFmt, "No fmt"},
       {S::NoFmtSize, "No fmtSize"}, {S::NoFmtTag, "No fmttag"}, {S::NoData, "No data"},
-      {S::NoRead, "No read"}};
+      {S::NoRead, "No read"}, {S::Cancelled, "Cancelled"}};
   for (const auto& [status, text] : texts) {
     EXPECT_STREQ(WaveReadStatusText(status, open), text);
     EXPECT_STREQ(WaveReadStatusText(status, add), text);

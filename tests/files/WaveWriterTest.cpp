@@ -109,6 +109,7 @@ TEST(WaveSaveStatus, Text_NamesTheFailingStep) {
   const std::pair<S, const char*> texts[] = {
       {S::NoFile, "No File"},     {S::NoWave, "No Wave"}, {S::NoFmt, "No fmt"},
       {S::NoFmtSize, "No fmtSize"}, {S::NoAsend, "No asend"}, {S::NoData, "No data"},
-      {S::NoWrite, "No Write"},   {S::NoAssend1, "No assend1"}, {S::NoAssend2, "No assend2"}};
+      {S::NoWrite, "No Write"},   {S::NoAssend1, "No assend1"}, {S::NoAssend2, "No assend2"},
+      {S::Cancelled, "Cancelled"}};
   for (const auto& [status, text] : texts) EXPECT_STREQ(WaveSaveStatusText(status), text);
 }

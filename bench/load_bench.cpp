@@ -1,0 +1,309 @@
+// Opening and saving a long sound: 200 MB of 16-bit stereo (about 17 minutes at 48 kHz).
+//
+// Load, with the file already in the page cache (made and read once before the runs):
+// - Load/Kelvor: WaveReader::ReadFile, the block freed after each run.
+// - Load/Libsndfile: sf_open, then sf_readf_short of every frame into a block it mallocs
+//   per run and frees after. For 16-bit PCM on a little-endian host both end with the
+//   file's sample bytes in memory, unchanged; the outputs are compared once before the
+//   runs.
+// - Load/ReadLoop: open and read() the file into one reused 1 MiB buffer, as cat does:
+//   the rate of the page cache's copy alone, with no fresh memory to fill.
+// Save, of the same 200 MB from a block in memory to a file in the same scratch
+// directory, removed before each run outside the timing:
+// - Save/Kelvor: WaveWriter::SaveFile (a temporary file, fsync, rename over the target,
+//   fsync of the directory).
+// - Save/Libsndfile: sf_open for writing WAV with PCM_16, sf_writef_short of the same
+//   samples, sf_close, then fsync of the file and of the directory, so that both end
+//   with the sound on disk.
+// Peak memory: one load in a child process, the growth of its peak resident set (VmHWM,
+// reset through clear_refs) over the file's size; also for an Open followed by an
+// AddFile of the same file, whose sound is then twice the file.
+//
+// Left out: reading from disk with a cold cache (the disk's speed, not ours), the
+// window's progress box, and any format conversion (none is needed for this format).
+//
+// Run: build/bench/kelvor_load_bench [--benchmark_repetitions=N]. The table at the end
+// takes the median wall time of each benchmark's repetitions; the runs are interleaved
+// at random so that drifts of the machine fall on all of them alike. KELVOR_BENCH_DIR
+// chooses the scratch directory's parent (default: the system's temporary directory).
+
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/Heap.h"
+#include "files/WaveReader.h"
+#include "files/WaveWriter.h"
+
+namespace {
+constexpr std::int64_t kSoundBytes = 200'000'000;  // whole 4-byte frames
+constexpr std::int64_t kFrames = kSoundBytes / 4;
+const WAVEFORMATEX kFormat{1, 2, 48000, 192000, 4, 16, 0};
+
+std::string scratchDir;
+std::string loadPath;
+std::uint8_t* sound = nullptr;  // what the saves write, from Heap like the held sound
+
+void Fail(const char* what) {
+  std::fprintf(stderr, "kelvor_load_bench: %s\n", what);
+  std::exit(1);
+}
+
+// The load test file: a 46-byte header (as the saves write it) and varied samples.
+void MakeLoadFile() {
+  sound = static_cast<std::uint8_t*>(Heap::Alloc(kSoundBytes));
+  if (!sound) Fail("no memory for the sound");
+  std::uint32_t x = 12345;
+  for (std::int64_t i = 0; i < kSoundBytes; i += 4) {
+    x = x * 1664525u + 1013904223u;
+    std::memcpy(sound + i, &x, 4);
+  }
+  if (WaveWriter::SaveFile(loadPath, kFormat, sound, kSoundBytes) != WaveSaveStatus::Ok)
+    Fail("cannot write the test file");
+}
+
+double ReadLoop() {
+  static std::vector<char> buffer(1 << 20);
+  const int fd = open(loadPath.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) Fail("cannot open the test file");
+  std::int64_t total = 0;
+  for (ssize_t n; (n = read(fd, buffer.data(), buffer.size())) > 0;) total += n;
+  close(fd);
+  return double(total);
+}
+
+// Loads with libsndfile into a block of its own; returns it (malloc'd) or nullptr.
+short* LibsndfileLoad(sf_count_t& frames) {
+  SF_INFO info{};
+  SNDFILE* sf = sf_open(loadPath.c_str(), SFM_READ, &info);
+  if (!sf) return nullptr;
+  auto* samples =
+      static_cast<short*>(std::malloc(std::size_t(info.frames) * std::size_t(info.channels) * 2));
+  frames = samples ? sf_readf_short(sf, samples, info.frames) : 0;
+  sf_close(sf);
+  return samples;
+}
+
+void SyncPathAndDirectory(const std::string& path) {
+  for (const std::string& p : {path, scratchDir}) {
+    const int fd = open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || fsync(fd) != 0) Fail("fsync failed");
+    close(fd);
+  }
+}
+
+void BM_Load_Kelvor(benchmark::State& state) {
+  for (auto _ : state) {
+    WAVEFORMATEX format{};
+    const WaveReader::Result r = WaveReader::ReadFile(loadPath, format);
+    if (r.status != WaveReadStatus::Ok || r.size != kSoundBytes) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(r.data);
+    Heap::Free(r.data);
+  }
+  state.SetBytesProcessed(state.iterations() * kSoundBytes);
+}
+
+void BM_Load_Libsndfile(benchmark::State& state) {
+  for (auto _ : state) {
+    sf_count_t frames = 0;
+    short* samples = LibsndfileLoad(frames);
+    if (!samples || frames != kFrames) state.SkipWithError("load failed");
+    benchmark::DoNotOptimize(samples);
+    std::free(samples);
+  }
+  state.SetBytesProcessed(state.iterations() * kSoundBytes);
+}
+
+void BM_Load_ReadLoop(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(ReadLoop());
+  state.SetBytesProcessed(state.iterations() * kSoundBytes);
+}
+
+void BM_Save_Kelvor(benchmark::State& state) {
+  const std::string path = scratchDir + "/kelvor.wav";
+  for (auto _ : state) {
+    state.PauseTiming();
+    unlink(path.c_str());
+    state.ResumeTiming();
+    if (WaveWriter::SaveFile(path, kFormat, sound, kSoundBytes) != WaveSaveStatus::Ok)
+      state.SkipWithError("save failed");
+  }
+  state.SetBytesProcessed(state.iterations() * kSoundBytes);
+}
+
+void BM_Save_Libsndfile(benchmark::State& state) {
+  const std::string path = scratchDir + "/libsndfile.wav";
+  for (auto _ : state) {
+    state.PauseTiming();
+    unlink(path.c_str());
+    state.ResumeTiming();
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* sf = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!sf) {
+      state.SkipWithError("sf_open failed");
+      break;
+    }
+    const sf_count_t written = sf_writef_short(sf, reinterpret_cast<short*>(sound), kFrames);
+    sf_close(sf);
+    SyncPathAndDirectory(path);
+    if (written != kFrames) state.SkipWithError("save failed");
+  }
+  state.SetBytesProcessed(state.iterations() * kSoundBytes);
+}
+
+BENCHMARK(BM_Load_Kelvor)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Load_Libsndfile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Load_ReadLoop)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Save_Kelvor)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_Save_Libsndfile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind(field, 0) == 0) return std::atol(line.c_str() + std::strlen(field));
+  return -1;
+}
+
+// One load in a child process; the growth of its peak resident set in bytes, or -1.
+template <typename Load>
+double PeakGrowth(Load load) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(pipeFds[0]);
+    std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+    const long before = StatusKiB("VmRSS:");
+    load();
+    const double growth = double(StatusKiB("VmHWM:") - before) * 1024.0;
+    (void)!write(pipeFds[1], &growth, sizeof growth);
+    _exit(0);
+  }
+  close(pipeFds[1]);
+  double growth = -1;
+  if (read(pipeFds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  close(pipeFds[0]);
+  waitpid(pid, nullptr, 0);
+  return growth;
+}
+
+// Keeps each benchmark's wall times, for the table printed at the end.
+class TableReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& r : runs)
+      if (r.run_type == Run::RT_Iteration && !r.error_occurred)
+        times_[r.run_name.function_name].push_back(r.GetAdjustedRealTime());
+    ConsoleReporter::ReportRuns(runs);
+  }
+
+  double Median(const std::string& name) const {
+    const auto it = times_.find(name);
+    if (it == times_.end() || it->second.empty()) return 0;
+    std::vector<double> t = it->second;
+    std::sort(t.begin(), t.end());
+    return t.size() % 2 ? t[t.size() / 2] : (t[t.size() / 2 - 1] + t[t.size() / 2]) / 2;
+  }
+
+ private:
+  std::map<std::string, std::vector<double>> times_;
+};
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Interleaved repetitions by default; explicit arguments come after and win.
+  std::vector<char*> args(argv, argv + argc);
+  char repetitions[] = "--benchmark_repetitions=5";
+  char interleave[] = "--benchmark_enable_random_interleaving=true";
+  args.insert(args.begin() + 1, {repetitions, interleave});
+  int count = int(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
+
+  const char* parent = std::getenv("KELVOR_BENCH_DIR");
+  std::string pattern =
+      (parent ? std::filesystem::path(parent) : std::filesystem::temp_directory_path()) /
+      "kelvor-load-XXXXXX";
+  if (!mkdtemp(pattern.data())) Fail("cannot make the scratch directory");
+  scratchDir = pattern;
+  loadPath = scratchDir + "/load.wav";
+  MakeLoadFile();
+  ReadLoop();  // into the page cache
+
+  // Same output: the samples that both loaders hold are the file's bytes.
+  WAVEFORMATEX format{};
+  const WaveReader::Result ours = WaveReader::ReadFile(loadPath, format);
+  sf_count_t frames = 0;
+  short* theirs = LibsndfileLoad(frames);
+  if (ours.status != WaveReadStatus::Ok || ours.size != kSoundBytes || frames != kFrames ||
+      std::memcmp(ours.data, theirs, kSoundBytes) != 0 ||
+      std::memcmp(ours.data, sound, kSoundBytes) != 0)
+    Fail("the loaders disagree about the sound");
+  Heap::Free(ours.data);
+  std::free(theirs);
+
+  const double peakOurs = PeakGrowth([] {
+    WAVEFORMATEX f{};
+    Heap::Free(WaveReader::ReadFile(loadPath, f).data);
+  });
+  const double peakAdd = PeakGrowth([] {  // Open, then AddFile of the same file
+    WAVEFORMATEX f{};
+    const WaveReader::Result r = WaveReader::ReadFile(loadPath, f);
+    std::uint8_t* data = r.data;
+    std::int32_t size = r.size;
+    if (WaveReader::AppendFile(loadPath, f, data, size) != WaveReadStatus::Ok) std::abort();
+    Heap::Free(data);
+  });
+  const double peakTheirs = PeakGrowth([] {
+    sf_count_t n = 0;
+    std::free(LibsndfileLoad(n));
+  });
+
+  TableReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+
+  const double fileBytes = double(std::filesystem::file_size(loadPath));
+  const double loadOurs = reporter.Median("BM_Load_Kelvor");
+  const double loadTheirs = reporter.Median("BM_Load_Libsndfile");
+  const double loadCat = reporter.Median("BM_Load_ReadLoop");
+  const double saveOurs = reporter.Median("BM_Save_Kelvor");
+  const double saveTheirs = reporter.Median("BM_Save_Libsndfile");
+  std::printf("\nMedian wall time, ms (200 MB 16-bit stereo)\n");
+  std::printf("%-34s %10.1f\n", "load: Kelvor", loadOurs);
+  std::printf("%-34s %10.1f\n", "load: libsndfile", loadTheirs);
+  std::printf("%-34s %10.1f\n", "load: read loop (cat)", loadCat);
+  std::printf("%-34s %10.1f\n", "save: Kelvor", saveOurs);
+  std::printf("%-34s %10.1f\n", "save: libsndfile", saveTheirs);
+  if (loadOurs > 0 && saveOurs > 0) {
+    std::printf("\n%-34s %9.2fx  (target >= 2)\n", "load speed vs libsndfile",
+                loadTheirs / loadOurs);
+    std::printf("%-34s %9.2fx\n", "load time vs read loop (cat)", loadOurs / loadCat);
+    std::printf("%-34s %9.2fx  (target >= 1)\n", "save speed vs libsndfile",
+                saveTheirs / saveOurs);
+  }
+  std::printf("%-34s %9.3f   (target <= 1.1)\n", "peak memory / file, Kelvor",
+              peakOurs / fileBytes);
+  std::printf("%-34s %9.3f\n", "peak memory / file, libsndfile", peakTheirs / fileBytes);
+  std::printf("%-34s %9.3f   (the sound is 2 files long)\n", "peak memory / file, Open+AddFile",
+              peakAdd / fileBytes);
+
+  Heap::Free(sound);
+  std::filesystem::remove_all(scratchDir);
+  return 0;
+}

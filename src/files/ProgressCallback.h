@@ -1,0 +1,16 @@
+#pragma once
+// Progress of a long read or save, for a progress box with a Cancel button. The reader
+// and the writer call it on their own thread (the GUI thread) once before the sound's
+// bytes and then after every kProgressStepBytes of them, with the bytes of sound done so
+// far and the total (header bytes not counted; done == total on the last call).
+// Returning false cancels the operation at that point. An empty callback is never called.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+using ProgressCallback = std::function<bool(std::int64_t bytesDone, std::int64_t bytesTotal)>;
+
+// 8 MiB: large enough that the calls cost nothing next to the copying, small enough
+// that a cancel is seen within a few milliseconds on a local disk.
+inline constexpr std::size_t kProgressStepBytes = std::size_t{8} << 20;
