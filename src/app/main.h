@@ -142,9 +142,11 @@ public:
   void wavedatafmtPaint();
 
   // ---- Files (main_files.cpp) ----
-  bool LoadWaveFile(const QString& path);
-  bool AppendWaveFile(const QString& path);
-  bool SaveWaveFile(const QString& path);
+  // How a file command ended: a cancel (the user's, in the progress box) shows no box.
+  enum class FileOutcome { Done, Failed, Cancelled };
+  FileOutcome LoadWaveFile(const QString& path);
+  FileOutcome AppendWaveFile(const QString& path);
+  FileOutcome SaveWaveFile(const QString& path);
 
   // ---- Views (main_views.cpp) ----
   void RedrawViews();

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QMessageBox>
 
+#include "ProgressBox.h"
+
 bool QtPrompts::Message(QWidget* parent, const QString& text, const QString& caption,
                         Buttons buttons) {
   QMessageBox box(parent);
@@ -30,4 +32,9 @@ std::optional<QString> QtPrompts::SaveFileName(QWidget* parent, const QString& f
                                                     nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
   return path;
+}
+
+std::unique_ptr<Prompts::Progress> QtPrompts::StartProgress(QWidget* parent,
+                                                          const QString& label) {
+  return std::make_unique<ProgressBox>(parent, label);
 }

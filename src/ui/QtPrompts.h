@@ -10,4 +10,5 @@ public:
                Buttons buttons) override;
   std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override;
   std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override;
+  std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& label) override;
 };

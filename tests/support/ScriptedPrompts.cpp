@@ -37,3 +37,24 @@ QStringList ScriptedPrompts::Captions() const {
   for (const auto& b : boxes_) out << b.caption;
   return out;
 }
+
+namespace {
+class CountingProgress final : public Prompts::Progress {
+public:
+  explicit CountingProgress(ScriptedPrompts& owner) : owner_(owner) {}
+  bool Step(std::int64_t, std::int64_t) override {
+    ++owner_.ProgressSteps;
+    ++steps_;
+    return owner_.CancelProgressAt == 0 || steps_ < owner_.CancelProgressAt;
+  }
+
+private:
+  ScriptedPrompts& owner_;
+  int steps_ = 0;
+};
+}  // namespace
+
+std::unique_ptr<Prompts::Progress> ScriptedPrompts::StartProgress(QWidget*, const QString& label) {
+  ProgressLabels << label;
+  return std::make_unique<CountingProgress>(*this);
+}

@@ -22,6 +22,12 @@ public:
                Buttons buttons) override;
   std::optional<QString> OpenFileName(QWidget* parent, const QString& filter) override;
   std::optional<QString> SaveFileName(QWidget* parent, const QString& filter) override;
+  // Progress that counts its steps and cancels at step `CancelProgressAt` (1 = the first;
+  // 0 never), as a user's click on Cancel would.
+  std::unique_ptr<Progress> StartProgress(QWidget* parent, const QString& label) override;
+  int CancelProgressAt = 0;
+  QStringList ProgressLabels;  // in the order the work started
+  int ProgressSteps = 0;       // over all of it
 
   // Answers for the next boxes, oldest first: true = OK, false = Cancel.
   void AnswerNext(bool ok) { answers_.push_back(ok); }
