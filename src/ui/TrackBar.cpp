@@ -12,7 +12,11 @@ TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orienta
   PlaceControl(this, name, left, top, width, height);
   setRange(min, max);
   setValue(position);
-  if (orientation == Qt::Vertical) setInvertedAppearance(true);  // minimum at the top
+  if (orientation == Qt::Vertical) {
+    // Minimum at the top; the arrow keys and the wheel move the thumb the way they point.
+    setInvertedAppearance(true);
+    setInvertedControls(true);
+  }
   connect(this, &QSlider::valueChanged, this, [this] {
     if (OnChange) OnChange();
   });
