@@ -167,6 +167,31 @@ private slots:
     QCOMPARE(h->Sound.Size(), 4000);
   }
 
+  // The mixer goes without its close handler when the sound is given up; "BASE" and the
+  // mark of a mixer made by fftmix go with it, so fftmix works on the next sound.
+  void GivingTheSoundUp_takesBaseAndTheMixerAlong() {
+    FormHarness h;
+    QVERIFY(OpenSound(h, kMono8, Chord()));
+    h->fftmixClick();
+    QVERIFY(Window(*h) && !h->LBAorFFT->isHidden());
+    const Bytes next = Sines8(5000, {{500, 50, 0}});
+    QVERIFY(OpenSound(h, kMono8, next));  // "Input New data OK?" answered OK
+    QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
+    QVERIFY(!h->mixplay && !h->MixerOpen && !h->MixerFromFft);
+    QVERIFY(h->LBAorFFT->isHidden() && !h->Sound.ShowsMix());
+    QVERIFY(Shown(*h) == next);
+    h->fftmixClick();
+    QVERIFY(Window(*h) && h->MixerFromFft);
+    QCOMPARE(Window(*h)->freq->Position(), 500);
+
+    h->NewClick();
+    QVERIFY(!h->mixplay && !h->MixerFromFft && h->LBAorFFT->isHidden());
+    h->MixerClick();  // a mixer of its own now: closing it keeps its sound
+    Window(*h)->close();
+    h.Pump();
+    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+  }
+
   void Refusals_stereoSilenceBaseBusyAndMemory() {
     {
       FormHarness h;
