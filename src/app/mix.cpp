@@ -297,7 +297,8 @@ void Tmixplay::PaintBox1Paint() {
   c.SetBrushColor(Rgb{0xC0, 0xC0, 0xC0});
   c.FillRect(0, 0, PaintBox1->Width(), PaintBox1->Height());
   c.SetFontColor(Colors::Black);
-  for (const ScaleLabel& l : FrequencyScaleLabels(PaintBox1->Width(), freq->Position(), Mixer.Bank()))
+  const int width = PaintBox1->Width();
+  for (const ScaleLabel& l : FrequencyScaleLabels(width, freq->Position(), Mixer.Bank()))
     c.TextOut(l.x, 0, l.text);
 }
 

@@ -59,8 +59,9 @@ void Tmixplay::CreateControls() {
                            palette().color(QPalette::Window));
   for (int i = 1; i <= 30; ++i) {
     const int top = i % 2 == 1 ? kUpperEdits : kLowerEdits;
-    PhaseEdits[i] = new Edit(this, QStringLiteral("Edit%1").arg(i), SliderCentre(i) - kEditWidth / 2,
-                             top, kEditWidth, kEditHeight, QStringLiteral("0"), 4);
+    PhaseEdits[i] = new Edit(this, QStringLiteral("Edit%1").arg(i),
+                             SliderCentre(i) - kEditWidth / 2, top, kEditWidth, kEditHeight,
+                             QStringLiteral("0"), 4);
     PhaseEdits[i]->setAlignment(Qt::AlignRight);
   }
   for (int i = 1; i <= 30; ++i) {
@@ -116,9 +117,9 @@ void Tmixplay::CreateControls() {
     const Note& note = kNotes[n];
     const int left = note.Sharp() ? kKeysLeft + whites * kWhite - kSharp / 2
                                   : kKeysLeft + whites++ * kWhite;
-    NoteButtons[n] = note.Sharp() ? MakeButton(this, note.name, note.caption, left, kBelow, kSharp, 22)
-                                  : MakeButton(this, note.name, note.caption, left, kBelow + 24,
-                                               kWhite, 24);
+    NoteButtons[n] = note.Sharp()
+                         ? MakeButton(this, note.name, note.caption, left, kBelow, kSharp, 22)
+                         : MakeButton(this, note.name, note.caption, left, kBelow + 24, kWhite, 24);
   }
   Transmit = MakeButton(this, "Transmit", "OUT", kKeysLeft + whites * kWhite + 6, kBelow, 66, 48);
 
@@ -156,7 +157,8 @@ void Tmixplay::BindHandlers() {
   connect(reserphase, &QPushButton::clicked, this, [this] { reserphaseClick(); });
   connect(Transmit, &QPushButton::clicked, this, [this] { TransmitClick(); });
   for (std::size_t n = 0; n < kNotes.size(); ++n)
-    connect(NoteButtons[n], &QPushButton::clicked, this, [this, hz = kNotes[n].hz] { PlayNote(hz); });
+    connect(NoteButtons[n], &QPushButton::clicked, this,
+            [this, hz = kNotes[n].hz] { PlayNote(hz); });
   RGBarMem->OnClick = [this] { RGBarMemClick(); };
   connect(FFtMemIn, &QPushButton::clicked, this, [this] { FFtMemInClick(); });
   connect(BtnFftmemClear, &QPushButton::clicked, this, [this] { BtnFftmemClearClick(); });

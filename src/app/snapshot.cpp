@@ -61,7 +61,9 @@ int SnapshotMixer(TFormMain& form, PrintedPrompts& prompts, const QString& out,
 int main(int argc, char** argv) {
   const bool mixer = argc >= 2 && QByteArray(argv[1]) == "--mixer";
   if (argc < 2 || (mixer && argc < 3)) {
-    std::fprintf(stderr, "usage: %s OUT.png [FILE.wav [PLAY_MS]]\n       %s --mixer OUT.png [FILE.wav]\n",
+    std::fprintf(stderr,
+                 "usage: %s OUT.png [FILE.wav [PLAY_MS]]\n"
+                 "       %s --mixer OUT.png [FILE.wav]\n",
                  argv[0], argv[0]);
     return 2;
   }

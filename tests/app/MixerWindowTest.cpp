@@ -79,7 +79,8 @@ private slots:
       // Sharps stand higher than the white notes, between their neighbours.
       if (kNotes[n].Sharp()) {
         QVERIFY(b->y() + b->height() <= w->NoteButtons[n - 1]->y());
-        QVERIFY(b->x() < w->NoteButtons[n + 1]->x() && b->x() + b->width() > w->NoteButtons[n + 1]->x());
+        const QPushButton* right = w->NoteButtons[n + 1];
+        QVERIFY(b->x() < right->x() && b->x() + b->width() > right->x());
       }
     }
     // 0.5 s of silence at 8000 Hz, 8 bits, with its device.
