@@ -98,6 +98,11 @@ void TFormMain::GiveUpSound() {
     DestroyMixer();
     MixerOpen = false;
   }
+  // The mixer's block goes with the sound: nothing is left for "BASE" to swap back, and a
+  // later mixer is not one that fftmix made.
+  MixerFromFft = false;
+  FftMixMode = false;
+  LBAorFFT->hide();
   if (Rec.InDeviceOpen()) CloseWaveIn();
   if (Player.OutDeviceOpen()) CloseWaveOut();
   Sound.Free();

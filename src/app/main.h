@@ -106,7 +106,7 @@ public:
   Transport Player;
   Recorder Rec;
 
-  // The tone mixer window while it exists (MixerOpen); owned by this window.
+  // The tone mixer window (Tmixplay) while it exists (MixerOpen); owned by this window.
   QPointer<QWidget> mixplay;
   bool MixerOpen = false;
   bool MixerFromFft = false;  // it was opened by fftmix
@@ -199,6 +199,7 @@ public:
 
   // ---- Mixer and fftmix (main_mix.cpp) ----
   void MixerClick();
+  void OpenMixer();  // a new sound for the mixer (settings for new sound), and the window
   void fftmixClick();
   void LBAorFFTDblClick();
 

@@ -1,6 +1,8 @@
 // Developer tool: shows Kelvor's main window, optionally with a WAVE file opened (and
 // playing for a while), and saves the window as a PNG.
 //   kelvor_snapshot OUT.png [FILE.wav [PLAY_MS]]
+// Or the tone mixer window, opened by the Mixer button, or by fftmix on FILE.wav:
+//   kelvor_snapshot --mixer OUT.png [FILE.wav]
 // Boxes the window would show are printed on stderr instead of waiting for a click.
 
 #include <QTimer>
@@ -31,11 +33,38 @@ void Settle(int ms) {
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
 }
+
+int SnapshotMixer(TFormMain& form, PrintedPrompts& prompts, const QString& out,
+                  const QString& file) {
+  if (file.isEmpty()) {
+    form.MixerClick();
+  } else {
+    prompts.file = file;
+    form.OpenClick();
+    Settle(100);
+    form.fftmixClick();
+  }
+  Settle(300);
+  if (!form.mixplay) {
+    std::fprintf(stderr, "the mixer did not open\n");
+    return 1;
+  }
+  if (!form.mixplay->grab().save(out, "PNG")) {
+    std::fprintf(stderr, "could not write %s\n", qPrintable(out));
+    return 1;
+  }
+  std::printf("%s\n", qPrintable(out));
+  return 0;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s OUT.png [FILE.wav [PLAY_MS]]\n", argv[0]);
+  const bool mixer = argc >= 2 && QByteArray(argv[1]) == "--mixer";
+  if (argc < 2 || (mixer && argc < 3)) {
+    std::fprintf(stderr,
+                 "usage: %s OUT.png [FILE.wav [PLAY_MS]]\n"
+                 "       %s --mixer OUT.png [FILE.wav]\n",
+                 argv[0], argv[0]);
     return 2;
   }
   KelvorApplication app(argc, argv);
@@ -45,6 +74,9 @@ int main(int argc, char** argv) {
   TFormMain form(devices, prompts);
   form.show();
   Settle(300);
+  if (mixer)
+    return SnapshotMixer(form, prompts, QString::fromLocal8Bit(argv[2]),
+                         argc >= 4 ? QString::fromLocal8Bit(argv[3]) : QString());
   if (argc >= 3) {
     prompts.file = QString::fromLocal8Bit(argv[2]);
     form.OpenClick();

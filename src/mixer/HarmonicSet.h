@@ -5,7 +5,8 @@
 // is never read or written by the mixer code.
 //
 // A plain value: copy it to store a memory slot. No thread affinity of its own; the
-// window owns one and reads and writes it on the GUI thread.
+// window owns one and reads and writes it on the GUI thread. The fields are ordered so
+// that the struct has no padding (a copy compares byte for byte).
 
 #include <algorithm>
 #include <array>
@@ -17,6 +18,9 @@ constexpr int kHarmonics = 120;                 // harmonics 1 .. 120
 constexpr int kHarmonicSlots = kHarmonics + 1;  // table elements; index 0 unused
 
 struct HarmonicSet {
+  // Highest harmonic the synthesis visits (1 .. HarmCount). It may hold anything a file
+  // gave; whatever indexes the tables uses VisitedCount().
+  std::int32_t HarmCount = 0;
   // 0 .. 100 from the sliders, 0 .. 50 from a take-over; 0 means the harmonic is off.
   // Any int32 is tolerated (a loaded memory is not range-checked).
   std::array<std::int32_t, kHarmonicSlots> Amplitude{};
@@ -24,9 +28,6 @@ struct HarmonicSet {
   std::array<double, kHarmonicSlots> Phase{};
   // The analysed value each phase came from; carried along, never synthesised.
   std::array<TComplex, kHarmonicSlots> Spectrum{};
-  // Highest harmonic the synthesis visits (1 .. HarmCount). It may hold anything a file
-  // gave; whatever indexes the tables uses VisitedCount().
-  std::int32_t HarmCount = 0;
 
   // HarmCount limited to 0 .. 120.
   int VisitedCount() const { return std::clamp<std::int32_t>(HarmCount, 0, kHarmonics); }

@@ -34,9 +34,10 @@ double GetF64(const std::uint8_t* p) {
 // false to stop. The one place that fixes the layout for both directions.
 template <class Io>
 bool TransferSlot(Io& io, MemorySlot& slot) {
-  if (!io.I32(slot.HarmCount) || !io.I32(slot.Freq) || !io.I32(slot.Volume)) return false;
-  for (std::int32_t k = 1; k <= MemorySlot::kHarmonics; ++k) {
-    if (!io.I32(slot.Amplitude[k]) || !io.F64(slot.Phase[k]) || !io.Complex(slot.Spectrum[k]))
+  HarmonicSet& set = slot.Harmonics;
+  if (!io.I32(set.HarmCount) || !io.I32(slot.Freq) || !io.I32(slot.Volume)) return false;
+  for (std::int32_t k = 1; k <= kHarmonics; ++k) {
+    if (!io.I32(set.Amplitude[k]) || !io.F64(set.Phase[k]) || !io.Complex(set.Spectrum[k]))
       return false;
   }
   return true;

@@ -19,7 +19,7 @@ class SpectrumMemory {
   // slot number.
   bool Store(int slot, const MemorySlot& set);
   // A copy of the set held in `slot`; nullopt when `slot` is not a slot number. The copy's
-  // HarmCount is raw: use ClampedCount() wherever it bounds a table.
+  // HarmCount is raw: use Harmonics.VisitedCount() wherever it bounds a table.
   std::optional<MemorySlot> Recall(int slot) const;
 
  private:

@@ -12,7 +12,11 @@ TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orienta
   PlaceControl(this, name, left, top, width, height);
   setRange(min, max);
   setValue(position);
-  if (orientation == Qt::Vertical) setInvertedAppearance(true);  // minimum at the top
+  if (orientation == Qt::Vertical) {
+    // Minimum at the top; the arrow keys and the wheel move the thumb the way they point.
+    setInvertedAppearance(true);
+    setInvertedControls(true);
+  }
   connect(this, &QSlider::valueChanged, this, [this] {
     if (OnChange) OnChange();
   });
@@ -24,18 +28,23 @@ void TrackBar::SetSelection(int start, int end) {
   update();
 }
 
-void TrackBar::paintEvent(QPaintEvent* event) {
-  QSlider::paintEvent(event);
-  if (selEnd_ <= selStart_) return;
+void TrackBar::paintEvent(QPaintEvent*) {
   QStyleOptionSlider opt;
   initStyleOption(&opt);
+  opt.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+  if (tickPosition() != NoTicks) opt.subControls |= QStyle::SC_SliderTickmarks;
+  // The groove stays plain, as a track bar's does: a style's fill from the minimum to the
+  // thumb would read as the opposite of the selection band beside it.
+  opt.palette.setColor(QPalette::Highlight, Qt::transparent);
+  QPainter p(this);
+  style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
+  if (selEnd_ <= selStart_) return;
   const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
   const bool vertical = orientation() == Qt::Vertical;
   const int span = vertical ? groove.height() : groove.width();
   auto at = [&](int v) {
     return QStyle::sliderPositionFromValue(minimum(), maximum(), v, span, invertedAppearance() != vertical);
   };
-  QPainter p(this);
   p.setPen(Qt::NoPen);
   p.setBrush(palette().highlight());
   const int a = at(selStart_), b = at(selEnd_);

@@ -55,14 +55,15 @@ SpectrumMemory RandomMemory(unsigned seed, bool withNanPayloads = true) {
   SpectrumMemory memory;
   for (int m = 0; m < SpectrumMemory::kSlots; ++m) {
     MemorySlot set;
-    set.HarmCount = std::int32_t(rng());
+    set.Harmonics.HarmCount = std::int32_t(rng());
     set.Freq = std::int32_t(rng());
     set.Volume = std::int32_t(rng());
     for (int k = 1; k <= 120; ++k)
-      set.Amplitude[k] = std::int32_t(rng()), set.Phase[k] = number(),
-      set.Spectrum[k] = {number(), number()};
+      set.Harmonics.Amplitude[k] = std::int32_t(rng()), set.Harmonics.Phase[k] = number(),
+      set.Harmonics.Spectrum[k] = {number(), number()};
     if (m == 0)
-      for (int i = 0; i < 7; ++i) set.Phase[i + 1] = set.Spectrum[i + 1].im = special[i];
+      for (int i = 0; i < 7; ++i)
+        set.Harmonics.Phase[i + 1] = set.Harmonics.Spectrum[i + 1].im = special[i];
     memory.Store(m, set);
   }
   return memory;
@@ -77,14 +78,14 @@ SpectrumMemory AfterCut(const SpectrumMemory& before, const SpectrumMemory& save
     MemorySlot s = *before.Recall(m);
     const MemorySlot n = *saved.Recall(m);
     auto whole = [&](std::int64_t at, std::int64_t len) { return kSlot * m + at + len <= size; };
-    if (whole(0, 4)) s.HarmCount = n.HarmCount;
+    if (whole(0, 4)) s.Harmonics.HarmCount = n.Harmonics.HarmCount;
     if (whole(4, 4)) s.Freq = n.Freq;
     if (whole(8, 4)) s.Volume = n.Volume;
     for (int k = 1; k <= 120; ++k) {
       const std::int64_t at = 12 + 28 * (k - 1);
-      if (whole(at, 4)) s.Amplitude[k] = n.Amplitude[k];
-      if (whole(at + 4, 8)) s.Phase[k] = n.Phase[k];
-      if (whole(at + 12, 16)) s.Spectrum[k] = n.Spectrum[k];
+      if (whole(at, 4)) s.Harmonics.Amplitude[k] = n.Harmonics.Amplitude[k];
+      if (whole(at + 4, 8)) s.Harmonics.Phase[k] = n.Harmonics.Phase[k];
+      if (whole(at + 12, 16)) s.Harmonics.Spectrum[k] = n.Harmonics.Spectrum[k];
     }
     out.Store(m, s);
   }
@@ -100,10 +101,11 @@ TEST(MixerSettingsFile, EmptySlots_SaveAs16860ZeroBytes) {
 
 TEST(MixerSettingsFile, StoredSlot_FieldsSitAtTheirOffsets) {
   MemorySlot set;
-  set.HarmCount = 3, set.Freq = 440, set.Volume = 10;
-  set.Amplitude[1] = 100, set.Amplitude[2] = 50, set.Amplitude[3] = 25;
-  set.Phase[1] = 0.5;
-  set.Spectrum[120] = {-2.0, 1e300};
+  set.Harmonics.HarmCount = 3, set.Freq = 440, set.Volume = 10;
+  set.Harmonics.Amplitude[1] = 100, set.Harmonics.Amplitude[2] = 50;
+  set.Harmonics.Amplitude[3] = 25;
+  set.Harmonics.Phase[1] = 0.5;
+  set.Harmonics.Spectrum[120] = {-2.0, 1e300};
   SpectrumMemory memory;
   memory.Store(2, set);
   ScratchDir dir;
@@ -219,9 +221,9 @@ TEST(MixerSettingsFile, DamagedCount_LoadsRawAndRecallsClamped) {
   WriteAll(dir / "bad.f2t", file);
   SpectrumMemory memory;
   ASSERT_TRUE(MixerSettingsFile::Load(dir / "bad.f2t", memory).Ok());
-  EXPECT_EQ(memory.Recall(1)->HarmCount, 2000000000);
-  EXPECT_EQ(memory.Recall(1)->ClampedCount(), 120);
-  EXPECT_EQ(memory.Recall(4)->ClampedCount(), 0);
+  EXPECT_EQ(memory.Recall(1)->Harmonics.HarmCount, 2000000000);
+  EXPECT_EQ(memory.Recall(1)->Harmonics.VisitedCount(), 120);
+  EXPECT_EQ(memory.Recall(4)->Harmonics.VisitedCount(), 0);
   ASSERT_TRUE(MixerSettingsFile::Save(dir / "again.f2t", memory).Ok());
   EXPECT_EQ(ReadAll(dir / "again.f2t"), file);
 }
@@ -240,10 +242,11 @@ TEST(MixerSettingsFile, Layout_MatchesPythonStructWriter) {
     };
     for (int m = 0; m < 5; ++m) {
       const MemorySlot s = *memory.Recall(m);
-      data << s.HarmCount << ' ' << s.Freq << ' ' << s.Volume << '\n';
+      data << s.Harmonics.HarmCount << ' ' << s.Freq << ' ' << s.Volume << '\n';
       for (int k = 1; k <= 120; ++k) {
-        data << s.Amplitude[k];
-        put(s.Phase[k]), put(s.Spectrum[k].re), put(s.Spectrum[k].im);
+        data << s.Harmonics.Amplitude[k];
+        put(s.Harmonics.Phase[k]), put(s.Harmonics.Spectrum[k].re);
+        put(s.Harmonics.Spectrum[k].im);
         data << '\n';
       }
     }

@@ -28,8 +28,9 @@ private slots:
     t.OnChange = [&] { ++changes; };
     t.show();
     QVERIFY(QTest::qWaitForWindowExposed(&t));
-    QTest::keyClick(&t, Qt::Key_Down);
+    QTest::keyClick(&t, Qt::Key_Down);  // the thumb goes down: towards the maximum
     QCOMPARE(changes, 1);
+    QCOMPARE(t.Position(), 51);
     t.SetSelection(10, 40);
     QCOMPARE(t.SelStart(), 10);
     QCOMPARE(t.SelEnd(), 40);
