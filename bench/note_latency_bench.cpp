@@ -8,12 +8,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include "QtBenchMain.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <chrono>
 #include <cstdio>
 
-#include "Prompts.h"
+#include "CountedPrompts.h"
 #include "TrackBar.h"
 #include "audio/SimulatedDevices.h"
 #include "main.h"
@@ -21,18 +23,6 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
-
-class CountedPrompts : public Prompts {
-public:
-  int boxes = 0;
-  bool Message(QWidget*, const QString& text, const QString& caption, Buttons) override {
-    ++boxes;
-    std::fprintf(stderr, "[%s] %s\n", qPrintable(caption), qPrintable(text));
-    return true;
-  }
-  std::optional<QString> OpenFileName(QWidget*, const QString&) override { return {}; }
-  std::optional<QString> SaveFileName(QWidget*, const QString&) override { return {}; }
-};
 
 // The simulated output with the moment of each Write noted.
 class TimedOut : public WaveOutDevice {
@@ -117,12 +107,3 @@ void BM_NoteLatency(benchmark::State& state) {
 BENCHMARK(BM_NoteLatency)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(200);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

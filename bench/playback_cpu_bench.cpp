@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "QtBenchMain.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QPushButton>
@@ -111,11 +113,3 @@ void BM_PlaybackCpuShare(benchmark::State& state) {
 BENCHMARK(BM_PlaybackCpuShare)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

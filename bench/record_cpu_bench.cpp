@@ -9,6 +9,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "QtBenchMain.h"
+
 #include <QApplication>
 #include <QPushButton>
 #include <cmath>
@@ -67,11 +69,3 @@ void BM_RecordCpuShare(benchmark::State& state) {
 BENCHMARK(BM_RecordCpuShare)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
