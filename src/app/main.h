@@ -131,6 +131,9 @@ public:
 
   // ---- Menu and shell handlers ----
   void OpenClick();
+  // File > Open with `path` instead of the dialog's choice: the same refusals, question
+  // and boxes (a file named at start, a file dropped on the window).
+  void OpenFile(const QString& path);
   void AddFile1Click();
   void SaveClick();
   void NewClick();
@@ -209,6 +212,7 @@ protected:
 
 private:
   void CreateControls();
+  void OpenChosen(const std::function<std::optional<QString>()>& choose);
   void CreateMenu();
   void BindHandlers();
   void DrawWave();
