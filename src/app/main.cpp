@@ -40,6 +40,7 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   FormMain = this;
   setObjectName("FormMain");
   setWindowTitle("Kelvor");
+  setAcceptDrops(true);
   QFont face(QStringLiteral("IPAPGothic"));
   face.setPixelSize(12);
   setFont(face);

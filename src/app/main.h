@@ -208,6 +208,10 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;  // FormClose
+  // A local .wav file dropped on the window opens as File > Open opens it, after the
+  // drop has ended; refused while playing or recording.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
