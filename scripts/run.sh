@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds Kelvor and starts it. Without a display it runs the program on a virtual X
-# display, saves a PNG of the main window and prints where.
+# display with the demo sound open, saves a PNG of the main window and prints where.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -15,6 +15,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/kelvor
 fi
 png="${TMPDIR:-/tmp}/kelvor-main-window.png"
-export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
-xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" build/kelvor_snapshot "$png" >/dev/null
-echo "No display here: Kelvor ran on a virtual X display; its main window is in $png"
+xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+  build/kelvor --screenshot "$png" data/demo.wav
+echo "No display here: Kelvor ran on a virtual X display with data/demo.wav open;" \
+  "its main window is in $png"

@@ -105,37 +105,44 @@ const double* HammingWindow(int N) {
   return w;
 }
 
-SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumStyle& style,
-                             const FftArrays& arrays) {
+std::optional<double> TransformChannel(const SoundView& view, int channel,
+                                       const FftArrays& arrays) {
   const int N = view.frames, bits = view.bits, channels = view.channels;
   // Check before the input is filled: an invalid N must not write N values into arrays
   // sized for the largest valid one.
-  if (!arrays.Complete() || !view.data || !IsFftSize(N) || (channels != 1 && channels != 2))
-    return SpectrumDraw::NotDrawn;
-  box.SetPenStyle(PenStyle::Solid);
-  box.SetPenColor(Colors::White);
+  if (!arrays.Complete() || !view.data || !IsFftSize(N) || (channels != 1 && channels != 2) ||
+      channel < 0 || channel >= channels)
+    return std::nullopt;
   const int bytes = bits == 16 ? 2 : 1;
   // Other widths store nothing, but are stepped through as one byte per sample.
   SoundView stepped = view;
   stepped.bits = bytes * 8;
   const std::int64_t frames = stepped.FramesAvailable();
-  const std::uint8_t* first = frames > 0 ? view.data + view.offset : nullptr;  // unread when 0
-  auto transform = [&](const std::uint8_t* channelStart) {
-    const double f = LoadChannel(N, bits, channels, channelStart, frames, arrays.input);
-    if (!Fft(N, arrays.input, arrays.magnitude, arrays.spectrum, arrays.work))
-      return std::optional<double>();
-    return std::optional<double>(f);
-  };
+  // Unread when no frame is available.
+  const std::uint8_t* first = frames > 0 ? view.data + view.offset + channel * bytes : nullptr;
+  const double f = LoadChannel(N, bits, channels, first, frames, arrays.input);
+  if (!Fft(N, arrays.input, arrays.magnitude, arrays.spectrum, arrays.work)) return std::nullopt;
+  return f;
+}
 
-  const double h = box.Height();
-  const auto f1 = transform(first);
+bool TransformReadoutChannel(const SoundView& view, const FftArrays& arrays) {
+  return TransformChannel(view, view.channels - 1, arrays).has_value();
+}
+
+SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumStyle& style,
+                             const FftArrays& arrays) {
+  const int N = view.frames, channels = view.channels;
+  const auto f1 = TransformChannel(view, 0, arrays);
   if (!f1) return SpectrumDraw::NotDrawn;
+  box.SetPenStyle(PenStyle::Solid);
+  box.SetPenColor(Colors::White);
+  const double h = box.Height();
   const int baseline = PlotCoord(channels == 1 ? h - 1 : h / 2.0);
   DrawSpectrumTrace(style.rate, N, arrays.magnitude, style.zoom, box, baseline, *f1, style.span);
   if (style.level) DrawLevelLine(box, baseline, *f1, *style.level, style.zoom);
   if (channels == 1) return SpectrumDraw::Drawn;
 
-  const auto f2 = transform(frames > 0 ? first + bytes : nullptr);
+  const auto f2 = TransformChannel(view, 1, arrays);
   if (!f2) return SpectrumDraw::SecondTransformFailed;
   box.SetPenStyle(PenStyle::Solid);
   box.SetPenColor(Colors::White);

@@ -47,6 +47,19 @@ double SpectrumScale(int bits);
 // in long double, built once per size. nullptr unless IsFftSize(N).
 const double* HammingWindow(int N);
 
+// Windows channel `channel` (0-based) of the view window (N = view.frames) into
+// arrays.input and transforms it into arrays.magnitude and arrays.spectrum, as the spectrum
+// plot does for each channel it draws. Frames missing at the end of the block count as
+// silence; sample widths other than 8 and 16 store zeros. Returns the magnitude-to-pixel
+// factor (SpectrumScale). nullopt, with no array written: an array or the data is null, N
+// is not a valid FFT size, channels is not 1 or 2, or `channel` is not one of them.
+std::optional<double> TransformChannel(const SoundView& view, int channel,
+                                       const FftArrays& arrays);
+
+// The channel the readout analyses, transformed as after a full spectrum drawing: the last
+// one (channel 2 for stereo). False when TransformChannel refuses.
+bool TransformReadoutChannel(const SoundView& view, const FftArrays& arrays);
+
 enum class SpectrumDraw {
   Drawn,                  // every channel drawn
   NotDrawn,               // nothing drawn, nothing touched (see DrawSpectrumBox)

@@ -40,6 +40,7 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   FormMain = this;
   setObjectName("FormMain");
   setWindowTitle("Kelvor");
+  setAcceptDrops(true);
   QFont face(QStringLiteral("IPAPGothic"));
   face.setPixelSize(12);
   setFont(face);
@@ -77,7 +78,7 @@ void TFormMain::FormCreate() {
   View = ViewSettings{};
   View.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
   AllocFftBuffers();
-  View.FftLevel = std::pow(2.0, double(NewSound.RecBits)) * 0.1 / 255;
+  View.FftLevel = StartFftLevel(NewSound.RecBits);
   View.FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
   View.WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
   View.FilterFreq = 20;

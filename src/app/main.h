@@ -131,6 +131,9 @@ public:
 
   // ---- Menu and shell handlers ----
   void OpenClick();
+  // File > Open with `path` instead of the dialog's choice: the same refusals, question
+  // and boxes (a file named at start, a file dropped on the window).
+  void OpenFile(const QString& path);
   void AddFile1Click();
   void SaveClick();
   void NewClick();
@@ -208,10 +211,15 @@ public:
 
 protected:
   void closeEvent(QCloseEvent* event) override;  // FormClose
+  // A local .wav file dropped on the window opens as File > Open opens it, after the
+  // drop has ended; refused while playing or recording.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void CreateControls();
+  void OpenChosen(const std::function<std::optional<QString>()>& choose);
   void CreateMenu();
   void BindHandlers();
   void DrawWave();

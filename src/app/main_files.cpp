@@ -86,9 +86,17 @@ TFormMain::FileOutcome TFormMain::SaveWaveFile(const QString& path) {
 }
 
 void TFormMain::OpenClick() {
+  OpenChosen([this] { return prompts_.OpenFileName(this, OpenDialog1Filter); });
+}
+
+void TFormMain::OpenFile(const QString& path) {
+  OpenChosen([&path] { return std::optional<QString>(path); });
+}
+
+void TFormMain::OpenChosen(const std::function<std::optional<QString>()>& choose) {
   if (Busy()) return;
   if (!ConfirmNewData()) return;
-  if (const auto path = prompts_.OpenFileName(this, OpenDialog1Filter)) {
+  if (const auto path = choose()) {
     const FileOutcome loaded = LoadWaveFile(*path);
     if (loaded == FileOutcome::Done) {
       ChooseScales();

@@ -3,6 +3,7 @@
 
 #include <QEvent>
 #include <QFrame>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -133,6 +134,13 @@ void TFormMain::CreateMenu() {
   Save = item(File1, "Save", "Save");
   New = item(File1, "New", "New");
   Exit1 = item(File1, "Exit1", "Exit");
+  // Scoped to this window: the tone mixer is a window of its own, where typed keys play
+  // notes, and these must not act there.
+  for (auto [action, keys] : {std::pair{Open, "Ctrl+O"}, {Save, "Ctrl+S"}, {New, "Ctrl+N"},
+                              {Exit1, "Ctrl+Q"}}) {
+    action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+    action->setShortcutContext(Qt::WindowShortcut);
+  }
   Delay1 = bar->addMenu("Option");
   Delay1->setObjectName("Delay1");
   FormatData = item(Delay1, "FormatData", "FormatData");

@@ -1,5 +1,6 @@
 #include "about.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -31,9 +32,9 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& deviceLine)
   Version->setObjectName("Version");
   Version->setGeometry(46, 24, 90, 14);
 
-  QString comments = QStringLiteral("Sound recorder, player and spectrum analyser.");
+  QString comments = QStringLiteral("Recorder, player, analyser.");
   if (!deviceLine.isEmpty()) comments += QLatin1Char('\n') + deviceLine;
-  Comments = new QLabel(comments, Panel1);
+  Comments = new QLabel(Panel1);
   Comments->setObjectName("Comments");
   Comments->setWordWrap(true);
   Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -41,12 +42,33 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& deviceLine)
   QFont small = font();
   small.setPixelSize(10);
   Comments->setFont(small);
+  // The device line can be long (the sound system's name, version and devices): what
+  // does not fit the label ends in an ellipsis, and the whole text is the tooltip.
+  const QString shown = FitText(QFontMetrics(small), Comments->contentsRect(), comments);
+  Comments->setText(shown);
+  if (shown != comments) Comments->setToolTip(comments);
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   OKButton->setObjectName("OKButton");
   OKButton->setGeometry(37, 102, 75, 25);
   OKButton->setDefault(true);
   connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+QString TAboutBox::FitText(const QFontMetrics& fm, const QRect& box, const QString& text) {
+  const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+  auto fits = [&](const QString& t) {
+    const QRect r = fm.boundingRect(box, flags, t);
+    return r.width() <= box.width() && r.height() <= box.height();
+  };
+  if (fits(text)) return text;
+  // The longest start of the text that fits with an ellipsis after it.
+  const QChar ellipsis(0x2026);
+  for (qsizetype n = text.size() - 1; n > 0; --n) {
+    const QString t = text.left(n).trimmed() + ellipsis;
+    if (fits(t)) return t;
+  }
+  return QString(ellipsis);
 }
 
 // A small waveform on a dark face, drawn in the 16 colours of the classic palette.

@@ -1,6 +1,7 @@
 #pragma once
 // The About box: product, version and comments (with a line on the sound devices in
-// use). Modal; OK closes it. GUI thread only.
+// use, cut to the box with the whole text as a tooltip). Modal; OK closes it. GUI thread
+// only.
 
 #include <QDialog>
 
@@ -21,4 +22,7 @@ public:
   QPushButton* OKButton;
 
   static QImage MakeIcon();  // 32 x 32, 16 colours
+  // `text` as it fits word-wrapped into `box` in `fm`'s font: whole, or its longest start
+  // that fits followed by an ellipsis.
+  static QString FitText(const QFontMetrics& fm, const QRect& box, const QString& text);
 };

@@ -4,6 +4,8 @@
 
 #include "base/nearest.h"
 
+double StartFftLevel(std::uint32_t bits) { return std::pow(2.0, double(bits)) * 0.1 / 255; }
+
 std::optional<ScaleChoice> ChooseScalesFor(std::uint32_t rate, std::uint32_t fftSize) {
   if (rate == 0) return std::nullopt;
   ScaleChoice c;

@@ -32,5 +32,9 @@ struct ScaleChoice {
 };
 std::optional<ScaleChoice> ChooseScalesFor(std::uint32_t rate, std::uint32_t fftSize);
 
+// The peak threshold a new window starts with, from the sample width of new sound:
+// 2^bits × 0.1 / 255 magnitude units (0.1004 for 8 bits).
+double StartFftLevel(std::uint32_t bits);
+
 // FftSize of the "DataNum" item: 256 × 2^item.
 std::uint32_t FftSizeOfItem(int item);

@@ -18,6 +18,10 @@ PaintBox::PaintBox(QWidget* parent, const QString& name, int left, int top, int 
 
 void PaintBox::paintEvent(QPaintEvent* event) {
   QPainter p(this);
+  // The image stays in the box's logical pixels (the drawing code and its tests work in
+  // them). On a screen of several device pixels per logical one, each is repeated, not
+  // interpolated: the traces stay sharp.
+  p.setRenderHint(QPainter::SmoothPixmapTransform, false);
   p.drawImage(event->rect(), image_, event->rect());
   canvas_.MarkShown();
 }

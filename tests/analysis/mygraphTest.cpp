@@ -386,4 +386,35 @@ TEST(SpectrumPlot, DrawSpectrumBox_LevelLineComesBetweenTheChannels) {
   EXPECT_EQ(whitesAfterGreen, 1);  // channel 2 sets white again
 }
 
+TEST(SpectrumPlot, TransformReadoutChannel_LeavesTheArraysAsTheDrawingDoes) {
+  // Stereo 16-bit with a different tone per channel, the last window short of frames: the
+  // readout's transform alone must leave every array as the full drawing does.
+  std::vector<std::uint8_t> d(4 * 400);
+  for (int i = 0; i < 400; ++i) {
+    Put16(d, 4 * i, std::int16_t(9000 * std::sin(2 * M_PI * 700 * i / 8000.0)));
+    Put16(d, 4 * i + 2, std::int16_t(7000 * std::sin(2 * M_PI * 1300 * i / 8000.0)));
+  }
+  for (const int channels : {1, 2}) {
+    TestArrays drawn, alone;
+    Image img(393, 177);
+    const SoundView view{d.data(), std::int64_t(d.size()), channels, 16, 0, 512};
+    ASSERT_EQ(DrawSpectrumBox(img.canvas, view, SpectrumStyle{8000, 1, 4000, {}}, drawn.Arrays()),
+              SpectrumDraw::Drawn);
+    ASSERT_TRUE(TransformReadoutChannel(view, alone.Arrays()));
+    for (int i = 0; i < 512; ++i) {
+      ASSERT_EQ(alone.input[i], drawn.input[i]) << channels << " " << i;
+      ASSERT_EQ(alone.spectrum[i].re, drawn.spectrum[i].re);
+      ASSERT_EQ(alone.spectrum[i].im, drawn.spectrum[i].im);
+    }
+    for (int i = 0; i < 511; ++i) ASSERT_EQ(alone.magnitude[i], drawn.magnitude[i]);
+  }
+  // A channel the view does not have writes nothing.
+  TestArrays a;
+  a.input.assign(4096, -1.0);
+  const SoundView mono{d.data(), std::int64_t(d.size()), 1, 16, 0, 512};
+  EXPECT_FALSE(TransformChannel(mono, 1, a.Arrays()));
+  EXPECT_FALSE(TransformChannel(mono, -1, a.Arrays()));
+  EXPECT_EQ(a.input[0], -1.0);
+}
+
 }  // namespace
