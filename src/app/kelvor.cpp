@@ -1,4 +1,4 @@
 // Kelvor: sound recorder, player and spectrum analyser.
-#include "KelvorApplication.h"
+#include "RunKelvor.h"
 
 int main(int argc, char** argv) { return RunKelvor(argc, argv); }

@@ -20,7 +20,3 @@ public:
 private:
   Prompts* prompts_ = nullptr;
 };
-
-// Runs the program: the main window on the real sound devices (or a simulated device when
-// the machine has none) until it closes. Returns the exit code.
-int RunKelvor(int argc, char** argv);
