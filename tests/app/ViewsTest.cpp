@@ -124,6 +124,46 @@ void Previous(FormHarness& h) { Click(h->UpDownfftscale->PreviousButton()); }
 class ViewsTest : public QObject {
   Q_OBJECT
 private slots:
+  // ---- The held sound's own rate ----
+
+  // A 44.1 kHz file under the start settings (8000 Hz for new sound): the 1000 Hz tone
+  // stands at 1000 Hz of the 4000 Hz view, its readout says 1000, and the span doubles up
+  // to the file's Nyquist frequency, not the settings'.
+  void Spectrum_ofAHeldSound_usesItsOwnRate() {
+    FormHarness h;
+    const WAVEFORMATEX f44{1, 1, 44100, 44100, 1, 8, 0};
+    std::vector<std::uint8_t> bytes(44100, 128);
+    for (int n = 0; n < 44100; ++n)
+      bytes[std::size_t(n)] = std::uint8_t(128 + std::nearbyint(100 * std::sin(2 * kPi * 1000 * n / 44100)));
+    QVERIFY(OpenSound(h, f44, bytes));
+    QCOMPARE(h->NewSound.RecSampleRate, 8000u);
+    QCOMPARE(h->View.FftSpan, 4000.0);
+    QVERIFY(std::abs(h->Label2->text().toInt() - 1000) <= 1);  // 86 Hz bins, interpolated
+    int peakX = -1, peakY = h->PaintBoxFft->Height();
+    for (int x = 0; x < h->PaintBoxFft->Width(); ++x)
+      for (int y = 0; y < peakY; ++y)
+        if (At(h->PaintBoxFft, x, y) == 0xFFFFFF) {
+          peakX = x, peakY = y;
+          break;
+        }
+    QVERIFY2(std::abs(peakX - 98) <= 2, qPrintable(QString::number(peakX)));  // 393 * 1000 / 4000
+    Previous(h);  // 8000
+    Previous(h);  // 16000
+    Previous(h);  // 32000 > 22050: refused
+    QCOMPARE(h->View.FftSpan, 16000.0);
+  }
+
+  // After New nothing is held: a redraw must not bring the old base frequency back.
+  void Readout_afterNew_staysEmptyThroughRedraws() {
+    FormHarness h;
+    QVERIFY(OpenSound(h, kMono8, Tones8(8000, {{1000, 100}})));
+    QCOMPARE(h->Label2->text(), QString("1000"));
+    h->NewClick();
+    QCOMPARE(h->Label2->text(), QString());
+    h->RedrawViews();
+    QCOMPARE(h->Label2->text(), QString());
+  }
+
   // ---- Grids and traces ----
 
   void RedrawViews_gridsAt8000Hz512Points_fallOnTheirColumns() {
