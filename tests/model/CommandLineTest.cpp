@@ -17,8 +17,10 @@ TEST(CommandLine, WindowWithOrWithoutFileAndScreenshot) {
   EXPECT_EQ(c.mode, Mode::Window);
   EXPECT_EQ(c.screenshot, "out.png");
   EXPECT_EQ(c.file, "x.wav");
-  c = CommandLine::Parse({"--screenshot=o.png"});
+  EXPECT_FALSE(c.mixer);
+  c = CommandLine::Parse({"--screenshot=o.png", "--mixer"});
   EXPECT_EQ(c.screenshot, "o.png");
+  EXPECT_TRUE(c.mixer);
   EXPECT_TRUE(c.file.empty());
   // After "--" a name that looks like an option is a file.
   c = CommandLine::Parse({"--", "--help"});
@@ -31,7 +33,20 @@ TEST(CommandLine, VersionAndHelpWinOverWhatFollows) {
   EXPECT_EQ(CommandLine::Parse({"--help"}).mode, Mode::Help);
   EXPECT_EQ(CommandLine::Parse({"x.wav", "--help", "--bogus"}).mode, Mode::Help);
   EXPECT_EQ(CommandLine::VersionLine("0.1"), "kelvor 0.1");
-  EXPECT_EQ(CommandLine::Usage().find('\n'), std::string::npos);
+}
+
+TEST(CommandLine, HelpNamesEveryOptionOnLinesThatFitATerminal) {
+  const std::string usage = CommandLine::Usage();
+  for (const char* option : {"--mixer", "--screenshot", "--analyse", "--size", "--version",
+                             "--help"})
+    EXPECT_NE(usage.find(std::string("\n  ") + option), std::string::npos) << option;
+  std::size_t lines = 0;
+  for (std::size_t at = 0, end; (end = usage.find('\n', at)) != std::string::npos; at = end + 1) {
+    EXPECT_LE(end - at, 79u) << usage.substr(at, end - at);
+    ++lines;
+  }
+  EXPECT_GT(lines, 10u);
+  EXPECT_EQ(usage.back(), '\n');
 }
 
 TEST(CommandLine, AnalyseTakesSizesTheViewOffers) {
@@ -58,7 +73,8 @@ TEST(CommandLine, RefusalsSayWhatIsWrongOnOneLine) {
       {"--bogus"},       {"--screenshot"},           {"--analyse"},
       {"--size", "512"}, {"a.wav", "b.wav"},         {"--analyse", "a.wav", "b.wav"},
       {"--version=2"},   {"--analyse", "a", "--screenshot", "p.png"},
-      {"--analyse", "a", "--analyse", "b"},          {"--screenshot="}};
+      {"--analyse", "a", "--analyse", "b"},          {"--screenshot="},
+      {"--mixer=yes"},   {"--analyse", "a", "--mixer"}};
   for (const auto& args : bad) {
     const CommandLine c = CommandLine::Parse(args);
     EXPECT_EQ(c.mode, Mode::Error) << args.front();
