@@ -78,9 +78,18 @@ if(NOT at EQUAL 0)
   message(FATAL_ERROR "changelog.Debian does not begin with version ${CMAKE_MATCH_1}:\n${changelog}")
 endif()
 
+# The manual page and the AppStream release name the version --version prints.
+execute_process(COMMAND "${KELVOR}" --version OUTPUT_VARIABLE version)
+string(REGEX REPLACE "^kelvor ([^\n]*)\n$" "\\1" version "${version}")
+execute_process(COMMAND gzip -dc "${root}/usr/share/man/man1/kelvor.1.gz" OUTPUT_VARIABLE man)
+file(READ "${root}/${metainfo}" appdata)
+if(NOT man MATCHES "^\\.TH KELVOR 1 [^\n]* \"Kelvor ${version}\"" OR
+   NOT appdata MATCHES "<release version=\"${version}\"")
+  message(FATAL_ERROR "the manual page or ${metainfo} does not name version ${version}")
+endif()
+
 # The manual page has an item for every option --help lists.
 execute_process(COMMAND "${KELVOR}" --help OUTPUT_VARIABLE help RESULT_VARIABLE rc)
-execute_process(COMMAND gzip -dc "${root}/usr/share/man/man1/kelvor.1.gz" OUTPUT_VARIABLE man)
 string(REPLACE "\\-" "-" man "${man}")
 string(REGEX MATCHALL "--[a-z]+" options "${help}")
 list(REMOVE_DUPLICATES options)
