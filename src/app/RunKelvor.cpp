@@ -15,10 +15,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
-#include <mutex>
 #include <optional>
 #include <system_error>
 
+#include "HeldStartMessages.h"
 #include "KelvorApplication.h"
 #include "PrintedPrompts.h"
 #include "QtPrompts.h"
@@ -65,71 +65,6 @@ bool DisplayExpected(const std::vector<std::string>& args) {
   return false;
 }
 
-// Qt's messages while the application object connects to the window system. When its
-// platform plugin cannot start (DISPLAY names a server nobody answers at), Qt prints
-// several lines and aborts (exit 134); one line and exit code 1 say it instead. A start
-// that works gets its messages passed on afterwards. Main thread, before any window.
-class HeldStartMessages {
-public:
-  HeldStartMessages() { previous_ = qInstallMessageHandler(&Hold); }
-  ~HeldStartMessages() {
-    qInstallMessageHandler(previous_);
-    std::lock_guard lock(mutex_);
-    for (const Held& m : held_) {
-      const QMessageLogContext context(m.file.c_str(), m.line, m.function.c_str(),
-                                       m.category.c_str());
-      previous_(m.type, context, m.text);
-    }
-    held_.clear();
-  }
-  HeldStartMessages(const HeldStartMessages&) = delete;
-  HeldStartMessages& operator=(const HeldStartMessages&) = delete;
-
-private:
-  struct Held {
-    QtMsgType type;
-    std::string file, function, category;
-    int line;
-    QString text;
-  };
-
-  static std::string Str(const char* s) { return s ? s : ""; }
-
-  static void Hold(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-    std::lock_guard lock(mutex_);
-    if (type != QtFatalMsg) {
-      held_.push_back(
-          {type, Str(context.file), Str(context.function), Str(context.category), context.line,
-           text});
-      return;
-    }
-    // Qt aborts once this returns: the program ends here instead, with the cause Qt
-    // gave first (which plugin, which display) rather than its advice to reinstall.
-    QString cause;
-    bool noServer = false;
-    for (const Held& m : held_) {
-      noServer |= m.text.contains(QLatin1String("connect to display"));
-      if (cause.isEmpty() && m.category.starts_with("qt.qpa")) cause = m.text;
-    }
-    if (cause.isEmpty()) cause = text.section(QLatin1Char('\n'), 0, 0);
-    if (noServer) {
-      std::fprintf(stderr,
-                   "kelvor: cannot connect to the display \"%s\"; run it in a desktop "
-                   "session or under xvfb-run\n",
-                   Str(std::getenv("DISPLAY")).c_str());
-    } else {
-      std::fprintf(stderr, "kelvor: the window system could not be started: %s\n",
-                   qPrintable(cause));
-    }
-    std::fflush(stderr);
-    std::_Exit(1);
-  }
-
-  static inline QtMessageHandler previous_ = nullptr;
-  static inline std::mutex mutex_;
-  static inline std::vector<Held> held_;
-};
-
 // Writes `image` as a PNG to `path`, a file name in the file system's bytes. False after
 // a line on stderr.
 bool SavePng(const QImage& image, const std::string& path) {
@@ -140,9 +75,10 @@ bool SavePng(const QImage& image, const std::string& path) {
     std::fprintf(stderr, "kelvor: the window could not be drawn for %s\n", path.c_str());
     return false;
   }
+  // On a stream that failed to open, write and close make no call: errno stays the open's.
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(png.constData(), png.size());
-  if (out) out.close();
+  out.write(png.constData(), png.size());
+  out.close();
   if (!out) {
     const int e = errno;
     std::fprintf(stderr, "kelvor: cannot write %s: %s\n", path.c_str(),
