@@ -10,7 +10,7 @@ if [ -f build/CMakeCache.txt ]; then
 else
   cmake -S . -B build -G Ninja >/dev/null
 fi
-cmake --build build --target kelvor kelvor_snapshot
+cmake --build build --target kelvor
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
   exec build/kelvor
 fi

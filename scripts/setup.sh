@@ -11,6 +11,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth
   pulseaudio pulseaudio-utils libasound2-plugins
+  lintian appstream desktop-file-utils
 )
 
 missing=()

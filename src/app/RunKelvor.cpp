@@ -1,23 +1,30 @@
 // The program's start: what runs without a window, the display check, the application
-// object and the main window with the file and the screenshot the command line asks for.
+// object and the main window with the file, the mixer and the screenshot the command line
+// asks for.
 
 #include "RunKelvor.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 #include <QWindow>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
 #include <optional>
+#include <system_error>
 
+#include "HeldStartMessages.h"
 #include "KelvorApplication.h"
 #include "PrintedPrompts.h"
 #include "QtPrompts.h"
 #include "RuntimeDirectory.h"
 #include "about.h"
+#include "audio/SimulatedDevices.h"
 #include "audio/portaudio/SystemAudioDevices.h"
 #include "main.h"
 #include "model/AnalyseCommand.h"
@@ -36,7 +43,7 @@ std::optional<int> RunWithoutWindow(const CommandLine& cmd) {
       std::cout << CommandLine::VersionLine(KELVOR_VERSION) << std::endl;
       return 0;
     case CommandLine::Mode::Help:
-      std::cout << CommandLine::Usage() << std::endl;
+      std::cout << CommandLine::Usage() << std::flush;
       return 0;
     case CommandLine::Mode::Analyse:
       return AnalyseCommand::Run(cmd.file, cmd.fftSize, std::cout, std::cerr);
@@ -58,43 +65,82 @@ bool DisplayExpected(const std::vector<std::string>& args) {
   return false;
 }
 
-// The main window, `cmd.file` opened at start as File > Open opens it; with
-// `cmd.screenshot`, the window is saved as a PNG once it has been shown, and the program
-// ends (exit 1 when the PNG cannot be written).
+// Writes `image` as a PNG to `path`, a file name in the file system's bytes. False after
+// a line on stderr.
+bool SavePng(const QImage& image, const std::string& path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (image.isNull() || !image.save(&buffer, "PNG")) {
+    std::fprintf(stderr, "kelvor: the window could not be drawn for %s\n", path.c_str());
+    return false;
+  }
+  // On a stream that failed to open, write and close make no call: errno stays the open's.
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(png.constData(), png.size());
+  out.close();
+  if (!out) {
+    const int e = errno;
+    std::fprintf(stderr, "kelvor: cannot write %s: %s\n", path.c_str(),
+                 std::generic_category().message(e).c_str());
+    return false;
+  }
+  return true;
+}
+
+// --screenshot: once the window to shoot (the mixer's with --mixer) is on the screen and
+// its first paints are done (at least 200 ms after the start, at most 5 s), saves it and
+// ends the program: exit 1 when that window did not open or the PNG cannot be written.
+void ShootWhenShown(KelvorApplication& app, TFormMain& form, const CommandLine& cmd) {
+  auto* poll = new QTimer(&form);
+  poll->setInterval(50);
+  QObject::connect(poll, &QTimer::timeout, &form,
+                   [&app, &form, poll, cmd, waited = 0]() mutable {
+                     waited += poll->interval();
+                     QWidget* shown = cmd.mixer ? form.mixplay.data() : &form;
+                     const QWindow* w = shown ? shown->windowHandle() : nullptr;
+                     // The file and the mixer were opened before the first tick.
+                     if (waited < 200 || (shown && waited < 5000 && !(w && w->isExposed())))
+                       return;
+                     poll->stop();
+                     if (!shown) {
+                       std::fprintf(stderr, "kelvor: the mixer window did not open; no %s\n",
+                                    cmd.screenshot.c_str());
+                       app.exit(1);
+                       return;
+                     }
+                     app.exit(SavePng(shown->grab().toImage(), cmd.screenshot) ? 0 : 1);
+                   });
+  poll->start();
+}
+
+// The main window with `cmd.file` opened at start as File > Open opens it and, with
+// `cmd.mixer`, the tone mixer opened after it. A screenshot run shows every box on stderr
+// instead of waiting for a click, and plays through a silent device, so it needs no
+// sound server and makes no sound.
 int RunWindow(KelvorApplication& app, const CommandLine& cmd) {
   const bool unattended = !cmd.screenshot.empty();
   QtPrompts asked;
   PrintedPrompts printed;
   Prompts& prompts = unattended ? static_cast<Prompts&>(printed) : asked;
   app.SetPrompts(&prompts);
-  std::unique_ptr<AudioDevices> devices = MakeSystemAudioDevices();
+  std::unique_ptr<AudioDevices> devices;
+  if (unattended)
+    devices = std::make_unique<SimulatedDevices>(
+        SimClockMode::Real, "Simulated sound device (a screenshot run plays nothing)");
+  else
+    devices = MakeSystemAudioDevices();
   TFormMain form(*devices, prompts);
   form.show();
-  if (!cmd.file.empty()) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(cmd.file));
-    QTimer::singleShot(0, &form, [&form, path] { form.OpenFile(path); });
-  }
-  if (unattended) {
-    const QString png = QFile::decodeName(QByteArray::fromStdString(cmd.screenshot));
-    // Polls until the window is on the screen and its first paints are done (at least
-    // 200 ms, at most 5 s), then saves it.
-    auto* poll = new QTimer(&form);
-    poll->setInterval(50);
-    int waited = 0;
-    QObject::connect(poll, &QTimer::timeout, &form, [&, poll, png]() mutable {
-      waited += poll->interval();
-      const QWindow* w = form.windowHandle();
-      if (waited < 200 || (waited < 5000 && !(w && w->isExposed()))) return;
-      poll->stop();
-      if (!form.grab().save(png, "PNG")) {
-        std::fprintf(stderr, "kelvor: cannot write %s\n", qPrintable(png));
-        app.exit(1);
-        return;
-      }
-      app.exit(0);
-    });
-    poll->start();
-  }
+  QTimer::singleShot(0, &form, [&form, &cmd] {
+    if (!cmd.file.empty()) form.OpenFileNamed(QByteArray::fromStdString(cmd.file));
+    if (!cmd.mixer) return;
+    if (cmd.file.empty())
+      form.MixerClick();
+    else
+      form.fftmixClick();
+  });
+  if (unattended) ShootWhenShown(app, form, cmd);
   const int code = app.exec();
   app.SetPrompts(nullptr);
   return code;
@@ -103,28 +149,27 @@ int RunWindow(KelvorApplication& app, const CommandLine& cmd) {
 }  // namespace
 
 int RunKelvor(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
-  CommandLine cmd = CommandLine::Parse(args);
+  CommandLine cmd = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
   // A refused single-dash argument may be the toolkit's own: it is looked at again once
   // the application object has taken those out.
   if (!(cmd.mode == CommandLine::Mode::Error && cmd.toolkitOption))
     if (const auto code = RunWithoutWindow(cmd)) return *code;
-  if (!DisplayExpected(args)) {
+  if (!DisplayExpected(std::vector<std::string>(argv + 1, argv + argc))) {
     std::fprintf(stderr,
                  "kelvor: no display to show the window on (DISPLAY is not set); run it "
                  "in a desktop session or under xvfb-run\n");
     return 1;
   }
   EnsureRuntimeDirectory();
+  std::optional<HeldStartMessages> held(std::in_place);
   KelvorApplication app(argc, argv);
+  held.reset();
   app.setApplicationVersion(QStringLiteral(KELVOR_VERSION));
   app.setWindowIcon(QIcon(QPixmap::fromImage(TAboutBox::MakeIcon())));
   if (cmd.mode == CommandLine::Mode::Error) {
-    std::vector<std::string> left;
-    const QStringList remaining = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < remaining.size(); ++i)
-      left.push_back(QFile::encodeName(remaining[i]).toStdString());
-    cmd = CommandLine::Parse(left);
+    // The application object has removed its own options from argv; what is left keeps
+    // its bytes (a file name need not be UTF-8, which arguments() would not keep).
+    cmd = CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto code = RunWithoutWindow(cmd)) return *code;
   }
   return RunWindow(app, cmd);

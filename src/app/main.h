@@ -132,8 +132,11 @@ public:
   // ---- Menu and shell handlers ----
   void OpenClick();
   // File > Open with `path` instead of the dialog's choice: the same refusals, question
-  // and boxes (a file named at start, a file dropped on the window).
+  // and boxes (a file dropped on the window).
   void OpenFile(const QString& path);
+  // The same for a path given as the file system's bytes, which need not be UTF-8 (a
+  // file named on the command line).
+  void OpenFileNamed(const QByteArray& nativePath);
   void AddFile1Click();
   void SaveClick();
   void NewClick();
@@ -147,7 +150,7 @@ public:
   // ---- Files (main_files.cpp) ----
   // How a file command ended: a cancel (the user's, in the progress box) shows no box.
   enum class FileOutcome { Done, Failed, Cancelled };
-  FileOutcome LoadWaveFile(const QString& path);
+  FileOutcome LoadWaveFile(const QByteArray& nativePath);
   FileOutcome AppendWaveFile(const QString& path);
   FileOutcome SaveWaveFile(const QString& path);
 
@@ -219,7 +222,8 @@ protected:
 
 private:
   void CreateControls();
-  void OpenChosen(const std::function<std::optional<QString>()>& choose);
+  // `choose` gives the file system's bytes of the path, or nothing.
+  void OpenChosen(const std::function<std::optional<QByteArray>()>& choose);
   void CreateMenu();
   void BindHandlers();
   void DrawWave();

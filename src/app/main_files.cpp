@@ -1,5 +1,8 @@
 // File > Open, AddFile and Save: the WAVE files the sound is read from and written to.
-// Paths are the file dialog's, any length, passed on as UTF-8.
+// Paths are the file dialog's, any length, passed on as UTF-8; Open also takes the bytes
+// of a name given on the command line as they are.
+
+#include <QFile>
 
 #include "Prompts.h"
 #include "files/ProgressCallback.h"
@@ -15,13 +18,13 @@ ProgressCallback Follow(Prompts::Progress* box) {
 }
 }  // namespace
 
-TFormMain::FileOutcome TFormMain::LoadWaveFile(const QString& path) {
+TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
   if (Player.OutDeviceOpen()) CloseWaveOut();
   // Whatever is still held (a sound whose device could not be reopened) is replaced.
   Sound.Free();
   auto progress = prompts_.StartProgress(this, QStringLiteral("Open"));
   const WaveReader::Result r =
-      WaveReader::ReadFile(path.toStdString(), Sound.Format(), Follow(progress.get()));
+      WaveReader::ReadFile(nativePath.toStdString(), Sound.Format(), Follow(progress.get()));
   progress.reset();
   HeapBytes block(r.data);
   if (r.status == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
@@ -86,14 +89,20 @@ TFormMain::FileOutcome TFormMain::SaveWaveFile(const QString& path) {
 }
 
 void TFormMain::OpenClick() {
-  OpenChosen([this] { return prompts_.OpenFileName(this, OpenDialog1Filter); });
+  OpenChosen([this]() -> std::optional<QByteArray> {
+    const std::optional<QString> path = prompts_.OpenFileName(this, OpenDialog1Filter);
+    if (!path) return std::nullopt;
+    return QFile::encodeName(*path);
+  });
 }
 
-void TFormMain::OpenFile(const QString& path) {
-  OpenChosen([&path] { return std::optional<QString>(path); });
+void TFormMain::OpenFile(const QString& path) { OpenFileNamed(QFile::encodeName(path)); }
+
+void TFormMain::OpenFileNamed(const QByteArray& nativePath) {
+  OpenChosen([&nativePath] { return std::optional<QByteArray>(nativePath); });
 }
 
-void TFormMain::OpenChosen(const std::function<std::optional<QString>()>& choose) {
+void TFormMain::OpenChosen(const std::function<std::optional<QByteArray>()>& choose) {
   if (Busy()) return;
   if (!ConfirmNewData()) return;
   if (const auto path = choose()) {
@@ -102,7 +111,7 @@ void TFormMain::OpenChosen(const std::function<std::optional<QString>()>& choose
       ChooseScales();
       ResetPlayRange();
     } else if (loaded == FileOutcome::Failed) {
-      ShowMessage("no exit file", *path);
+      ShowMessage("no exit file", QFile::decodeName(*path));
     }
   }
   RedrawViews();

@@ -9,6 +9,7 @@
 #include "model/NewSoundSettings.h"
 #include "model/ReadoutTrack.h"
 #include "model/ViewSettings.h"
+#include "model/WaveFileProblem.h"
 
 namespace AnalyseCommand {
 
@@ -24,7 +25,7 @@ int Run(const std::string& path, std::uint32_t fftSize, std::ostream& out, std::
   const WaveReader::Result r = WaveReader::ReadFile(path, format);
   HeapBytes block(r.data);
   if (r.status != WaveReadStatus::Ok) {
-    err << "kelvor: " << path << ": " << WaveReadStatusText(r.status, WaveReadCommand::Open)
+    err << "kelvor: " << path << ": " << WaveFileProblem::Describe(path, r.status, format)
         << '\n';
     return 1;
   }

@@ -9,9 +9,9 @@
 //   0.064,        <- the readout is empty for this window
 //
 // Seconds are the window's start with three decimals and a '.', whatever the locale.
-// A file that Open would refuse gives one line on `err` and exit code 1: the reader's
-// text, or why the output device would refuse the format. Single thread (the reader
-// allocates through Heap).
+// A file that Open would refuse gives one line on `err` and exit code 1: why, in plain
+// words (WaveFileProblem), or why the output device would refuse the format. Single
+// thread (the reader allocates through Heap).
 
 #include <cstdint>
 #include <ostream>

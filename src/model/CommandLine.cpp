@@ -24,8 +24,21 @@ bool ParseFftSize(const std::string& text, std::uint32_t& out) {
 }  // namespace
 
 std::string CommandLine::Usage() {
-  return "usage: kelvor [FILE.wav] [--screenshot OUT.png] | kelvor --analyse FILE.wav "
-         "[--size N] | kelvor --version | kelvor --help";
+  return "usage: kelvor [FILE.wav] [--mixer] [--screenshot OUT.png]\n"
+         "       kelvor --analyse FILE.wav [--size N]\n"
+         "       kelvor --version | --help\n"
+         "\n"
+         "  FILE.wav              open this WAVE file at start, as File > Open does\n"
+         "  --mixer               open the tone mixer at start: by fftmix on FILE.wav's\n"
+         "                        spectrum, or as the Mixer button does without a file\n"
+         "  --screenshot OUT.png  save the window (with --mixer the mixer window) as a\n"
+         "                        PNG once it is shown, then end; no sound is played\n"
+         "  --analyse FILE.wav    print the readout's base frequency as CSV\n"
+         "                        \"seconds,base_hz\", one row per window of N frames\n"
+         "  --size N              frames per window: 256, 512 (default), 1024, 2048, 4096\n"
+         "  --version             print the program's version\n"
+         "  --help                print this help\n"
+         "See kelvor(1) for the details.\n";
 }
 
 std::string CommandLine::VersionLine(const std::string& version) { return "kelvor " + version; }
@@ -53,6 +66,11 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
       c.mode = name == "--help" ? Mode::Help : Mode::Version;
       return c;
     }
+    if (name == "--mixer") {
+      if (eq != std::string::npos) return Fail("--mixer takes no value");
+      c.mixer = true;
+      continue;
+    }
     if (name != "--screenshot" && name != "--analyse" && name != "--size")
       return Fail("unknown option " + name + " (see --help)");
     std::string value;
@@ -78,6 +96,7 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& args) {
   if (analyse) {
     if (!files.empty()) return Fail("--analyse reads one file; " + files.front() + " is extra");
     if (!c.screenshot.empty()) return Fail("--analyse and --screenshot do not go together");
+    if (c.mixer) return Fail("--analyse and --mixer do not go together");
     if (sizeGiven && !ParseFftSize(sizeText, c.fftSize))
       return Fail("--size must be a power of two from 256 to 4096, not " + sizeText);
     c.mode = Mode::Analyse;
