@@ -20,22 +20,47 @@ std::int64_t FirstChild(const RiffChunk& parent) {
 }
 }  // namespace
 
-bool RiffReader::ReadExact(std::int64_t position, std::uint8_t* buffer, std::size_t count) {
-  return source_.Seek(position) &&
-         source_.Read(buffer, count) == static_cast<std::int64_t>(count);
+RiffReader::RiffReader(ByteSource& source, ProgressCallback progress, std::size_t bufferBytes)
+    : source_(source),
+      progress_(std::move(progress)),
+      bufferBytes_(std::max<std::size_t>(bufferBytes, 12)),
+      nextReport_(static_cast<std::int64_t>(kProgressStepBytes)) {}
+
+const std::uint8_t* RiffReader::Peek(std::int64_t position, std::size_t count) {
+  if (position >= bufferStart_ && position + static_cast<std::int64_t>(count) <= bufferEnd_)
+    return buffer_.get() + (position - bufferStart_);
+  return Refill(position, count);
+}
+
+const std::uint8_t* RiffReader::Refill(std::int64_t position, std::size_t count) {
+  if (!buffer_) buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(bufferBytes_);
+  bufferStart_ = bufferEnd_ = position;
+  if (!source_.Seek(position)) return nullptr;
+  const std::int64_t got = source_.Read(buffer_.get(), bufferBytes_);
+  if (got < 0) return nullptr;
+  bufferEnd_ = position + got;
+  return got >= static_cast<std::int64_t>(count) ? buffer_.get() : nullptr;
+}
+
+bool RiffReader::Walked(std::int64_t position) {
+  if (position < nextReport_) return true;
+  nextReport_ = position + static_cast<std::int64_t>(kProgressStepBytes);
+  if (progress_ && !progress_(position, source_.Size())) cancelled_ = true;
+  return !cancelled_;
 }
 
 bool RiffReader::FindRiff(std::uint32_t formType, RiffChunk& riff) {
+  cancelled_ = false;
   const std::int64_t end = source_.Size();
   std::int64_t position = std::max<std::int64_t>(source_.Tell(), 0);
-  while (position + kHeaderBytes + 4 <= end) {
-    std::uint8_t header[12];
-    if (!ReadExact(position, header, sizeof header)) return false;
+  while (position + kHeaderBytes + 4 <= end && Walked(position)) {
+    const std::uint8_t* header = Peek(position, kHeaderBytes + 4);
+    if (!header) return false;
     const std::uint32_t id = LittleEndian::GetU32(header);
     const std::uint32_t size = LittleEndian::GetU32(header + 4);
     if (id == kRiff && LittleEndian::GetU32(header + 8) == formType) {
       riff = RiffChunk{id, size, formType, position + kHeaderBytes};
-      return true;  // positioned just after the form type
+      return source_.Seek(position + kHeaderBytes + 4);  // just after the form type
     }
     position = NextChunk(position + kHeaderBytes, size);
   }
@@ -43,17 +68,18 @@ bool RiffReader::FindRiff(std::uint32_t formType, RiffChunk& riff) {
 }
 
 bool RiffReader::FindChunk(std::uint32_t id, const RiffChunk& parent, RiffChunk& chunk) {
+  cancelled_ = false;
   const std::int64_t end =
       std::min(parent.dataOffset + static_cast<std::int64_t>(parent.size), source_.Size());
   std::int64_t position = std::max(source_.Tell(), FirstChild(parent));
-  while (position + kHeaderBytes <= end) {
-    std::uint8_t header[kHeaderBytes];
-    if (!ReadExact(position, header, sizeof header)) return false;
+  while (position + kHeaderBytes <= end && Walked(position)) {
+    const std::uint8_t* header = Peek(position, kHeaderBytes);
+    if (!header) return false;
     const std::uint32_t found = LittleEndian::GetU32(header);
     const std::uint32_t size = LittleEndian::GetU32(header + 4);
     if (found == id) {
       chunk = RiffChunk{found, size, 0, position + kHeaderBytes};
-      return true;  // positioned at the data
+      return source_.Seek(position + kHeaderBytes);  // at the data
     }
     position = NextChunk(position + kHeaderBytes, size);
   }

@@ -79,3 +79,33 @@ TEST(RiffReader, FindRiff_SkipsOtherTopLevelChunksAndForms) {
     EXPECT_FALSE(q.riff.FindRiff(kWave, wave));
   }
 }
+
+// The header buffer changes nothing but the cost: every search over a file of odd, nested
+// and overlong chunks gives the same answers with a buffer that ends inside each header.
+TEST(RiffReader, SmallBuffers_FindWhatTheDefaultFinds) {
+  const Bytes file = Chunk("JUNK", Pcm(5)) +
+                     Riff(ListChunk() + Chunk("odd ", Pcm(7)) + Chunk("fmt ", Pcm(18)) +
+                          Chunk("pad ", Pcm(33)) + Chunk("data", Pcm(9)) +
+                          Id("tail") + U32(0xFFFFFFF0u) + Pcm(3));
+  const auto walk = [&](std::size_t bufferBytes) {
+    MemoryByteSource source(file.data(), file.size());
+    RiffReader riff(source, {}, bufferBytes);
+    std::vector<std::int64_t> seen;
+    RiffChunk wave, c;
+    seen.push_back(riff.FindRiff(kWave, wave) ? wave.dataOffset : -1);
+    for (const char* id : {"fmt ", "data", "tail", "LIST"}) {
+      const std::int64_t start = source.Tell();
+      const bool found = riff.FindChunk(FourCC(*reinterpret_cast<const char(*)[5]>(id)), wave, c);
+      seen.insert(seen.end(), {found ? c.dataOffset : -1, found ? std::int64_t(c.size) : -1,
+                               source.Tell()});
+      std::uint8_t got[4] = {};
+      seen.push_back(found ? riff.Read(got, 4) * 1000 + got[0] : -1);
+      if (!found) source.Seek(start);
+      else riff.Ascend(c);
+    }
+    return seen;
+  };
+  const std::vector<std::int64_t> expected = walk(RiffReader::kBufferBytes);
+  EXPECT_EQ(expected[0], 5 + 1 + 8 + 8);
+  for (std::size_t bytes = 1; bytes <= 48; ++bytes) EXPECT_EQ(walk(bytes), expected) << bytes;
+}
