@@ -109,8 +109,7 @@ void BM_Load_Kelvor(benchmark::State& state) {
     WAVEFORMATEX format{};
     const WaveReader::Result r = WaveReader::ReadFile(loadPath, format);
     if (r.status != WaveReadStatus::Ok || r.size != kSoundBytes) state.SkipWithError("load failed");
-    benchmark::DoNotOptimize(r.data);
-    Heap::Free(r.data);
+    benchmark::DoNotOptimize(r.data.get());
   }
   state.SetBytesProcessed(state.iterations() * kSoundBytes);
 }
@@ -251,23 +250,20 @@ int main(int argc, char** argv) {
   sf_count_t frames = 0;
   short* theirs = LibsndfileLoad(frames);
   if (ours.status != WaveReadStatus::Ok || ours.size != kSoundBytes || frames != kFrames ||
-      std::memcmp(ours.data, theirs, kSoundBytes) != 0 ||
-      std::memcmp(ours.data, sound, kSoundBytes) != 0)
+      std::memcmp(ours.data.get(), theirs, kSoundBytes) != 0 ||
+      std::memcmp(ours.data.get(), sound, kSoundBytes) != 0)
     Fail("the loaders disagree about the sound");
-  Heap::Free(ours.data);
   std::free(theirs);
 
   const double peakOurs = PeakGrowth([] {
     WAVEFORMATEX f{};
-    Heap::Free(WaveReader::ReadFile(loadPath, f).data);
+    (void)WaveReader::ReadFile(loadPath, f);
   });
   const double peakAdd = PeakGrowth([] {  // Open, then AddFile of the same file
     WAVEFORMATEX f{};
-    const WaveReader::Result r = WaveReader::ReadFile(loadPath, f);
-    std::uint8_t* data = r.data;
-    std::int32_t size = r.size;
-    if (WaveReader::AppendFile(loadPath, f, data, size) != WaveReadStatus::Ok) std::abort();
-    Heap::Free(data);
+    WaveReader::Result r = WaveReader::ReadFile(loadPath, f);
+    WaveReader::HeldSound held{std::move(r.data), r.size, f};
+    if (WaveReader::AppendFile(loadPath, held) != WaveReadStatus::Ok) std::abort();
   });
   const double peakTheirs = PeakGrowth([] {
     sf_count_t n = 0;

@@ -22,8 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         static_cast<std::size_t>(r.size) > size)
       std::abort();
     volatile std::uint8_t sink = 0;
-    for (std::int32_t i = 0; i < r.size; ++i) sink = sink ^ r.data[i];  // touch every byte
-    Heap::Free(r.data);
+    for (std::int32_t i = 0; i < r.size; ++i) sink = sink ^ r.data.get()[i];  // touch every byte
   } else if (r.data != nullptr || WaveReadStatusText(r.status, WaveReadCommand::Open)[0] == 0) {
     std::abort();
   }
