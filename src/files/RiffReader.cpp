@@ -49,22 +49,47 @@ bool RiffReader::Walked(std::int64_t position) {
   return !cancelled_;
 }
 
-bool RiffReader::FindRiff(std::uint32_t formType, RiffChunk& riff) {
-  cancelled_ = false;
-  const std::int64_t end = source_.Size();
-  std::int64_t position = std::max<std::int64_t>(source_.Tell(), 0);
-  while (position + kHeaderBytes + 4 <= end && Walked(position)) {
-    const std::uint8_t* header = Peek(position, kHeaderBytes + 4);
-    if (!header) return false;
-    const std::uint32_t id = LittleEndian::GetU32(header);
-    const std::uint32_t size = LittleEndian::GetU32(header + 4);
-    if (id == kRiff && LittleEndian::GetU32(header + 8) == formType) {
-      riff = RiffChunk{id, size, formType, position + kHeaderBytes};
-      return source_.Seek(position + kHeaderBytes + 4);  // just after the form type
-    }
-    position = NextChunk(position + kHeaderBytes, size);
+template <class Match>
+bool RiffReader::Walk(std::int64_t& position, std::int64_t end, std::int64_t headerBytes,
+                      std::uint32_t id, Match match) {
+  while (position + headerBytes <= end) {
+    if (!Walked(position) || !Peek(position, static_cast<std::size_t>(headerBytes))) return false;
+    // Every header that lies whole in the buffer, up to the next progress report, in one
+    // tight loop.
+    const std::uint8_t* const buffer = buffer_.get();
+    const std::int64_t start = bufferStart_;
+    const auto at = [buffer, start](std::int64_t offset) { return buffer + (offset - start); };
+    const std::int64_t stop = std::min(std::min(end, bufferEnd_) - headerBytes, nextReport_ - 1);
+    do {
+      if (match(at(position))) return true;
+      const std::uint32_t size = LittleEndian::GetU32(at(position) + 4);
+      if (size != 0) {
+        position = NextChunk(position + kHeaderBytes, size);
+        continue;
+      }
+      // A run of empty chunks (a file of zeros is one): each header lies 8 bytes after the
+      // last, so the steps need not wait for each size to be loaded; a header leaves the
+      // run when its size is not 0 or its identifier is the one `match` looks for.
+      for (position += kHeaderBytes; position <= stop; position += kHeaderBytes) {
+        const std::uint64_t header = LittleEndian::GetU64(at(position));
+        if ((header >> 32) != 0 || static_cast<std::uint32_t>(header) == id) break;
+      }
+    } while (position <= stop);
   }
   return false;
+}
+
+bool RiffReader::FindRiff(std::uint32_t formType, RiffChunk& riff) {
+  cancelled_ = false;
+  std::int64_t position = std::max<std::int64_t>(source_.Tell(), 0);
+  const bool found =
+      Walk(position, source_.Size(), kHeaderBytes + 4, kRiff, [formType](const std::uint8_t* h) {
+        return LittleEndian::GetU32(h) == kRiff && LittleEndian::GetU32(h + 8) == formType;
+      });
+  if (!found) return false;
+  const std::uint8_t* header = Peek(position, kHeaderBytes);
+  riff = RiffChunk{kRiff, LittleEndian::GetU32(header + 4), formType, position + kHeaderBytes};
+  return source_.Seek(position + kHeaderBytes + 4);  // just after the form type
 }
 
 bool RiffReader::FindChunk(std::uint32_t id, const RiffChunk& parent, RiffChunk& chunk) {
@@ -72,18 +97,12 @@ bool RiffReader::FindChunk(std::uint32_t id, const RiffChunk& parent, RiffChunk&
   const std::int64_t end =
       std::min(parent.dataOffset + static_cast<std::int64_t>(parent.size), source_.Size());
   std::int64_t position = std::max(source_.Tell(), FirstChild(parent));
-  while (position + kHeaderBytes <= end && Walked(position)) {
-    const std::uint8_t* header = Peek(position, kHeaderBytes);
-    if (!header) return false;
-    const std::uint32_t found = LittleEndian::GetU32(header);
-    const std::uint32_t size = LittleEndian::GetU32(header + 4);
-    if (found == id) {
-      chunk = RiffChunk{found, size, 0, position + kHeaderBytes};
-      return source_.Seek(position + kHeaderBytes);  // at the data
-    }
-    position = NextChunk(position + kHeaderBytes, size);
-  }
-  return false;
+  const bool found = Walk(position, end, kHeaderBytes, id,
+                          [id](const std::uint8_t* h) { return LittleEndian::GetU32(h) == id; });
+  if (!found) return false;
+  const std::uint8_t* header = Peek(position, kHeaderBytes);
+  chunk = RiffChunk{id, LittleEndian::GetU32(header + 4), 0, position + kHeaderBytes};
+  return source_.Seek(position + kHeaderBytes);  // at the data
 }
 
 std::int64_t RiffReader::Read(std::uint8_t* buffer, std::size_t count) {

@@ -59,8 +59,15 @@ class RiffReader {
   // hold them all (or cannot be read).
   const std::uint8_t* Peek(std::int64_t position, std::size_t count);
   const std::uint8_t* Refill(std::int64_t position, std::size_t count);
-  // Called at each header the walk reaches; false once the walk is cancelled.
+  // Called as the walk goes on; false once it is cancelled.
   bool Walked(std::int64_t position);
+  // Steps from header to header from `position` while a header of `headerBytes` fits
+  // before `end`, until `match(header bytes)` is true (never for a header whose
+  // identifier is not `id`): then true, `position` at that header. False when none
+  // matched, the source ran out, or the walk was cancelled.
+  template <class Match>
+  bool Walk(std::int64_t& position, std::int64_t end, std::int64_t headerBytes,
+            std::uint32_t id, Match match);
 
   ByteSource& source_;
   ProgressCallback progress_;
