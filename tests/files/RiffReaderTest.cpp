@@ -80,37 +80,3 @@ TEST(RiffReader, FindRiff_SkipsOtherTopLevelChunksAndForms) {
   }
 }
 
-// The header buffer changes nothing but the cost: every search over a file of odd, nested
-// and overlong chunks gives the same answers with a buffer that ends inside each header.
-TEST(RiffReader, SmallBuffers_FindWhatTheDefaultFinds) {
-  Bytes empties;  // runs of empty chunks, one of them a "RIFF" of another form
-  for (const char* id : {"JUNK", "JUNK", "RIFF", "JUNK", "\0\0\0\0", "JUNK"})
-    empties = empties + Chunk(id, {});
-  const Bytes file = Chunk("JUNK", Pcm(5)) + empties +
-                     Riff(ListChunk() + Chunk("odd ", Pcm(7)) + empties + Chunk("fmt ", Pcm(18)) +
-                          Chunk("pad ", Pcm(33)) + empties + Chunk("data", {}) + empties +
-                          Chunk("data", Pcm(9)) +
-                          Id("tail") + U32(0xFFFFFFF0u) + Pcm(3));
-  const auto walk = [&](std::size_t bufferBytes) {
-    MemoryByteSource source(file.data(), file.size());
-    RiffReader riff(source, {}, bufferBytes);
-    std::vector<std::int64_t> seen;
-    RiffChunk wave, c;
-    seen.push_back(riff.FindRiff(kWave, wave) ? wave.dataOffset : -1);
-    for (const char* id : {"fmt ", "data", "tail", "LIST"}) {
-      const std::int64_t start = source.Tell();
-      const bool found = riff.FindChunk(FourCC(*reinterpret_cast<const char(*)[5]>(id)), wave, c);
-      seen.insert(seen.end(), {found ? c.dataOffset : -1, found ? std::int64_t(c.size) : -1,
-                               source.Tell()});
-      std::uint8_t got[4] = {};
-      seen.push_back(found ? riff.Read(got, 4) * 1000 + got[0] : -1);
-      if (!found) source.Seek(start);
-      else riff.Ascend(c);
-    }
-    return seen;
-  };
-  const std::vector<std::int64_t> expected = walk(RiffReader::kBufferBytes);
-  EXPECT_EQ(expected[0], 5 + 1 + 8 + 6 * 8 + 8);
-  EXPECT_EQ(expected[6], 0);  // the size of the empty "data" chunk
-  for (std::size_t bytes = 1; bytes <= 48; ++bytes) EXPECT_EQ(walk(bytes), expected) << bytes;
-}
