@@ -11,8 +11,9 @@
 // - Load/LibsndfileHugePages: the same, into the very block our reader gets (a fresh
 //   mapping advised in this process with madvise(MADV_HUGEPAGE), as glibc's malloc does
 //   for large blocks under GLIBC_TUNABLES=glibc.malloc.hugetlb=1).
-// - Load/FreshFloor: read() of the whole file into such a fresh huge-page block, freed
-//   after: the floor for any loader that must fill new memory.
+// - Load/FreshFloor: read() of the whole file, 8 MiB per call as our reader goes, into
+//   such a fresh huge-page block, freed after: the floor for any loader that must fill
+//   new memory.
 // - Load/ReadLoop: open and read() the file into one reused 1 MiB buffer, as cat does:
 //   the rate of the page cache's copy alone, with no fresh memory to fill.
 // What these show: the load's lead over libsndfile with default malloc is the huge-page
@@ -202,9 +203,9 @@ void BM_Load_FreshFloor(benchmark::State& state) {
   for (auto _ : state) {
     auto* block = static_cast<char*>(HugePageBlock(bytes));
     const int fd = open(loadPath.c_str(), O_RDONLY | O_CLOEXEC);
-    std::size_t done = 0;
+    std::size_t done = 0;  // in the reader's steps: one read() of it all is slower
     for (ssize_t n; block && fd >= 0 && done < bytes &&
-                    (n = read(fd, block + done, bytes - done)) > 0;)
+                    (n = read(fd, block + done, std::min(bytes - done, kProgressStepBytes))) > 0;)
       done += std::size_t(n);
     if (fd >= 0) close(fd);
     if (done != bytes) state.SkipWithError("read failed");
