@@ -2,8 +2,8 @@
 // Walks the chunks of a RIFF file through a ByteSource: finds and enters the RIFF chunk of
 // a form type, finds a chunk by identifier inside a parent, reads bytes and leaves a
 // chunk again. Headers are decoded byte by byte from a buffer that is refilled from the
-// source a block at a time, so that walking a file of millions of tiny chunks costs about
-// what reading the file once costs. A search never looks past its parent's end or the
+// source a block at a time, so that walking a file of millions of tiny chunks costs
+// little more than reading the file once. A search never looks past its parent's end or the
 // source's end, whatever the sizes in the file say. One thread at a time (it moves the
 // source's position).
 //
