@@ -79,4 +79,3 @@ TEST(RiffReader, FindRiff_SkipsOtherTopLevelChunksAndForms) {
     EXPECT_FALSE(q.riff.FindRiff(kWave, wave));
   }
 }
-
