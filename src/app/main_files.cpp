@@ -23,10 +23,9 @@ TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
   // Whatever is still held (a sound whose device could not be reopened) is replaced.
   Sound.Free();
   auto progress = prompts_.StartProgress(this, QStringLiteral("Open"));
-  const WaveReader::Result r =
+  WaveReader::Result r =
       WaveReader::ReadFile(nativePath.toStdString(), Sound.Format(), Follow(progress.get()));
   progress.reset();
-  HeapBytes block(r.data);
   if (r.status == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
   if (r.status != WaveReadStatus::Ok) {
     ShowMessage(WaveReadStatusText(r.status, WaveReadCommand::Open), "ERROR");
@@ -38,7 +37,7 @@ TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
     return FileOutcome::Failed;
   }
   if (!OpenWaveOut()) return FileOutcome::Failed;
-  Sound.Adopt(std::move(block), r.size, std::move(header));
+  Sound.Adopt(std::move(r.data), r.size, std::move(header));
   ResetPlayRange();
   DrawFormatBox();
   // Never silently: a sound past what the sizes can hold is opened in part, and said so.
@@ -48,28 +47,27 @@ TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
 
 TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
   const WAVEFORMATEX heldFormat = Sound.Format();
+  const std::int32_t heldSize = Sound.Size();
   auto progress = prompts_.StartProgress(this, QStringLiteral("AddFile"));
-  const WaveReadStatus s = Sound.AppendInPlace([&](std::uint8_t*& data, std::int32_t& size) {
-    return WaveReader::AppendFile(path.toStdString(), Sound.Format(), data, size,
-                                  Follow(progress.get()));
-  });
+  const WaveReadStatus s = Sound.Append(path.toStdString(), Follow(progress.get()));
   progress.reset();
-  if (s == WaveReadStatus::Cancelled) {
-    // The reader left the held bytes as they were; only the format record took the
-    // added file's, which it must give back.
-    Sound.Format() = heldFormat;
-    return FileOutcome::Cancelled;
-  }
+  // A refused or cancelled append left the held sound, its size and format as they were.
+  if (s == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
   if (s != WaveReadStatus::Ok) {
     ShowMessage(WaveReadStatusText(s, WaveReadCommand::AddFile), "ERROR");
     return FileOutcome::Failed;
   }
   // The appended file's format now describes the whole block, so the device must play it
-  // with that format too. A device that refuses it has shown its box; the caller then
-  // drops the sound as after any failed append.
+  // with that format too. A device that refuses it has shown its box; the append is then
+  // taken back, and the device opened again for the sound it played before, so that the
+  // failed AddFile leaves the held sound as it was.
   if (Player.OutDeviceOpen() && !(Sound.Format() == heldFormat)) {
     CloseWaveOut();
-    if (!OpenWaveOut()) return FileOutcome::Failed;
+    if (!OpenWaveOut()) {
+      Sound.UndoAppend(heldSize, heldFormat);
+      (void)Player.OpenOut();  // it played this format a moment ago; no second box
+      return FileOutcome::Failed;
+    }
   }
   DrawFormatBox();
   return FileOutcome::Done;
@@ -128,12 +126,9 @@ void TFormMain::AddFile1Click() {
     RedrawViews();
     return;
   }
-  // A cancel keeps the held sound as it was: a user never loses a recording to it.
-  if (added == FileOutcome::Cancelled) return;
-  ShowMessage("no exit file", *path);
-  // The held sound is dropped, and with it the mixer that writes into it: nothing is left
-  // behind that no reference reaches any more.
-  GiveUpSound();
+  // A refusal or a cancel keeps the held sound as it was, and its device, views and mixer
+  // with it: a user never loses a recording to a file that could not be added.
+  if (added == FileOutcome::Failed) ShowMessage("no exit file", *path);
 }
 
 void TFormMain::SaveClick() {

@@ -3,6 +3,10 @@
 // and the writer call it on their own thread (the GUI thread) once before the sound's
 // bytes and then after every kProgressStepBytes of them, with the bytes of sound done so
 // far and the total (header bytes not counted; done == total on the last call).
+// Before that, the reader's walk through the file's chunks calls it once per
+// kProgressStepBytes of the file it passes, with the offset reached and the file's size:
+// an ordinary file never makes such a call, a file of millions of chunks (or of zeros)
+// makes the box move, and lets Cancel stop it, before any sound is found.
 // Returning false cancels the operation at that point. An empty callback is never called.
 
 #include <cstddef>

@@ -1,19 +1,32 @@
 #pragma once
 // Walks the chunks of a RIFF file through a ByteSource: finds and enters the RIFF chunk of
 // a form type, finds a chunk by identifier inside a parent, reads bytes and leaves a
-// chunk again. Every header is read with an exact byte count and decoded byte by byte;
-// a search never looks past its parent's end or the source's end, whatever the sizes in
-// the file say. One thread at a time (it moves the source's position).
+// chunk again. Headers are decoded byte by byte from a buffer that is refilled from the
+// source a block at a time, so that walking a file of millions of tiny chunks costs
+// little more than reading the file once. A search never looks past its parent's end or the
+// source's end, whatever the sizes in the file say. One thread at a time (it moves the
+// source's position).
+//
+// A walk that passes kProgressStepBytes of the file calls `progress` with the offset
+// reached and the source's size, once per step (an ordinary file, whose chunks before
+// the sound are small, never calls it). When it returns false the search stops, fails,
+// and Cancelled() says so.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "files/ByteSource.h"
+#include "files/ProgressCallback.h"
 #include "files/RiffChunk.h"
 
 class RiffReader {
  public:
-  explicit RiffReader(ByteSource& source) : source_(source) {}
+  // Bytes of header buffer; tests and fuzzing pass small sizes to reach its edges.
+  static constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
+
+  explicit RiffReader(ByteSource& source, ProgressCallback progress = {},
+                      std::size_t bufferBytes = kBufferBytes);
 
   // Searches the top level from the current position for a chunk "RIFF" whose form type
   // is `formType`, skipping other chunks. Found: fills `riff` and positions at its first
@@ -38,9 +51,30 @@ class RiffReader {
   // Bytes from the current position to the end of the source (0 when past it).
   std::int64_t Remaining() const;
 
+  // The last search failed because `progress` asked to stop.
+  bool Cancelled() const { return cancelled_; }
+
  private:
-  // Reads exactly `count` header bytes at `position`; false on any shortfall.
-  bool ReadExact(std::int64_t position, std::uint8_t* buffer, std::size_t count);
+  // `count` header bytes at `position`, from the buffer; nullptr when the source does not
+  // hold them all (or cannot be read).
+  const std::uint8_t* Peek(std::int64_t position, std::size_t count);
+  const std::uint8_t* Refill(std::int64_t position, std::size_t count);
+  // Called as the walk goes on; false once it is cancelled.
+  bool Walked(std::int64_t position);
+  // Steps from header to header from `position` while a header of `headerBytes` fits
+  // before `end`, until `match(header bytes)` is true (never for a header whose
+  // identifier is not `id`): then true, `position` at that header. False when none
+  // matched, the source ran out, or the walk was cancelled.
+  template <class Match>
+  bool Walk(std::int64_t& position, std::int64_t end, std::int64_t headerBytes,
+            std::uint32_t id, Match match);
 
   ByteSource& source_;
+  ProgressCallback progress_;
+  std::size_t bufferBytes_;
+  std::unique_ptr<std::uint8_t[]> buffer_;  // taken at the first header read
+  std::int64_t bufferStart_ = 0;  // file offset of buffer_[0]
+  std::int64_t bufferEnd_ = 0;    // file offset after the last valid byte
+  std::int64_t nextReport_;       // the walk reports when it reaches this offset
+  bool cancelled_ = false;
 };

@@ -4,6 +4,10 @@
 // status text and owns the block it gets. GUI thread only (allocates through Heap, whose
 // test hook is not synchronised).
 //
+// `progress` (may be empty) follows the walk through the file's chunks on a file whose
+// chunks before the sound are many megabytes long, then the sound's bytes; when it
+// returns false the read stops with Cancelled, and nothing the caller holds changed.
+//
 // What the reader relies on: a RIFF chunk of form WAVE; inside it a "fmt " chunk whose
 // first 16 bytes are WAVEFORMATEX up to wBitsPerSample; after it a "data" chunk. Other
 // chunks anywhere are skipped. The sound is the bytes the file really holds, whatever
@@ -17,6 +21,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/HeapPtr.h"
 #include "base/wavetypes.h"
 #include "files/ByteSource.h"
 #include "files/ProgressCallback.h"
@@ -25,9 +30,8 @@
 namespace WaveReader {
 struct Result {
   WaveReadStatus status = WaveReadStatus::Ok;
-  // Ok only: the sound's bytes in a block from Heap::Alloc, which the caller owns and
-  // frees with Heap::Free. nullptr on any failure (nothing is left to free).
-  std::uint8_t* data = nullptr;
+  // Ok only: the sound's bytes. Empty on any failure.
+  HeapBytes data;
   // Ok only: bytes of sound in `data`; > 0 and a multiple of format.nBlockAlign.
   std::int32_t size = 0;
   // Ok only: the file holds more sound than fits below 2^31 bytes; `data` holds the
@@ -48,30 +52,34 @@ bool FormatIsUsable(const WAVEFORMATEX& format);
 // bytes of the format chunk overwrite `format` from its first byte, byte for byte; the
 // bytes beyond them (cbSize always) keep their values. Those bytes stay in `format` after
 // any later failure too (and after a short format chunk: the bytes that were there).
-// `progress` (may be empty) follows the sound's bytes; when it returns false the read
-// stops with Cancelled and no block.
 Result Read(ByteSource& source, WAVEFORMATEX& format, const ProgressCallback& progress = {});
 
 // Read() on the file at `path` (UTF-8, any length). NoFile when it cannot be opened.
 Result ReadFile(const std::string& path, WAVEFORMATEX& format,
                 const ProgressCallback& progress = {});
 
-// AddFile from `source`: reads it as Read does (its format replaces `format`, the two are
-// not compared) and appends its sound to the held block of `dataSize` bytes. The block is
-// grown once, with Heap::ReallocZeroed, to its final size, and the added frames are read
-// straight into its tail; they start on a frame boundary of their own format (a held
+// A sound held in memory, as AddFile appends to it: the block, its byte count and the
+// format that describes it.
+struct HeldSound {
+  HeapBytes data;
+  std::int32_t size = 0;
+  WAVEFORMATEX format;
+};
+
+// AddFile from `source`: reads it as Read does and appends its sound to `held`. The block
+// is grown once, with Heap::ReallocZeroed, to its final size, and the added frames are
+// read straight into its tail; they start on a frame boundary of their own format (a held
 // sound that is not a whole number of them gets silence up to the next one). On success
-// `dataSize` grows by the bytes added (padding included).
+// `size` grows by the bytes added (padding included) and `format` becomes the file's:
+// the two formats are not compared.
 //
-// On any failure, Cancelled included, the first `dataSize` bytes and `dataSize` are as
-// they were, but `data` may point elsewhere: growing may have moved the block before the
-// read failed, and the block is then shrunk back where it can be. Callers that keep
-// other pointers into the block compare `data` with its value before the call, whatever
-// the status. NoMemory also when the sum would reach 2^31 bytes.
-WaveReadStatus Append(ByteSource& source, WAVEFORMATEX& format, std::uint8_t*& data,
-                      std::int32_t& dataSize, const ProgressCallback& progress = {});
+// On any failure, Cancelled included, `held` keeps its bytes, its size and its format;
+// only the block's address may differ (growing may have moved it before the read
+// failed; it is shrunk back where it can be). NoMemory also when the sum would reach
+// 2^31 bytes.
+WaveReadStatus Append(ByteSource& source, HeldSound& held, const ProgressCallback& progress = {});
 
 // Append() from the file at `path`. NoFile when it cannot be opened.
-WaveReadStatus AppendFile(const std::string& path, WAVEFORMATEX& format, std::uint8_t*& data,
-                          std::int32_t& dataSize, const ProgressCallback& progress = {});
+WaveReadStatus AppendFile(const std::string& path, HeldSound& held,
+                          const ProgressCallback& progress = {});
 }  // namespace WaveReader

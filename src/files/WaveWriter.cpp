@@ -39,9 +39,11 @@ WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint
 WaveSaveStatus SaveFile(const std::string& path, const WAVEFORMATEX& format,
                         const std::uint8_t* data, std::int32_t size,
                         const ProgressCallback& progress) {
-  const auto sink = FileByteSink::Create(path);
+  if (size < 0) return WaveSaveStatus::NoData;
+  // The header, the sound and its pad byte.
+  const std::int64_t fileBytes = 46 + std::int64_t{size} + (size & 1);
+  const auto sink = FileByteSink::Create(path, fileBytes);
   if (!sink) return WaveSaveStatus::NoFile;
-  if (size < 0) return WaveSaveStatus::NoData;  // the sink removes its temporary file
   const WaveSaveStatus status =
       Write(*sink, format, data, static_cast<std::uint32_t>(size), progress);
   if (status != WaveSaveStatus::Ok) return status;

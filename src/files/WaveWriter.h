@@ -21,12 +21,14 @@ namespace WaveWriter {
 WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint8_t* data,
                      std::uint32_t size, const ProgressCallback& progress = {});
 
-// Saves to `path` (UTF-8, any length; the caller adds any extension it wants). The file
-// is written beside the target under a temporary name, flushed to disk and renamed over
-// the target, so a failed save leaves no partial file and an existing file of that name
-// as it was. NoFile when the file cannot be created or put in place; NoWrite also when
-// the bytes cannot be flushed to disk; NoData for a negative size. A save cancelled
-// through `progress` is a failed one: the earlier file stays and no partial file is left.
+// Saves to `path` (UTF-8, any length; the caller adds any extension it wants) through a
+// FileByteSink: a new or plain file is written beside the target under a temporary name,
+// flushed to disk and renamed over it; a file whose links, owner or attributes a rename
+// would lose is written in place from the block, its old contents kept until the new
+// ones are on disk. Either way a failed save leaves no partial file and an existing file
+// of that name as it was. NoFile when the file cannot be created, written (a
+// write-protected file) or put in place; NoWrite also when the bytes cannot be flushed to
+// disk; NoData for a negative size. A save cancelled through `progress` is a failed one.
 WaveSaveStatus SaveFile(const std::string& path, const WAVEFORMATEX& format,
                         const std::uint8_t* data, std::int32_t size,
                         const ProgressCallback& progress = {});

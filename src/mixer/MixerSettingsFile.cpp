@@ -1,5 +1,6 @@
 #include "mixer/MixerSettingsFile.h"
 
+#include <array>
 #include <bit>
 #include <cerrno>
 #include <system_error>
@@ -43,47 +44,34 @@ bool TransferSlot(Io& io, MemorySlot& slot) {
   return true;
 }
 
+// Lays the fields out in a block in memory; the file gets the whole block in one write.
 class FieldWriter {
  public:
-  explicit FieldWriter(ByteSink& sink) : sink_(sink) {}
+  explicit FieldWriter(std::uint8_t* out) : out_(out) {}
 
   bool I32(std::int32_t v) {
-    std::uint8_t b[4];
-    LittleEndian::PutU32(b, static_cast<std::uint32_t>(v));
-    return Put(b, sizeof b);
+    LittleEndian::PutU32(Take(4), static_cast<std::uint32_t>(v));
+    return true;
   }
   bool F64(double v) {
-    std::uint8_t b[8];
-    PutF64(b, v);
-    return Put(b, sizeof b);
+    PutF64(Take(8), v);
+    return true;
   }
   bool Complex(const TComplex& c) {
-    std::uint8_t b[16];
+    std::uint8_t* b = Take(16);
     PutF64(b, c.re);
     PutF64(b + 8, c.im);
-    return Put(b, sizeof b);
-  }
-
-  MixerFileStatus Failure(const std::string& path) const {
-    return {Code::WriteFailed, "Write error: " + Quoted(path) + " at byte " +
-                                   std::to_string(offset_) + " of " +
-                                   std::to_string(kFileBytes) + Reason(error_)};
-  }
-
- private:
-  bool Put(const std::uint8_t* b, std::size_t n) {
-    errno = 0;
-    if (sink_.Write(b, n) != n) {
-      error_ = errno;
-      return false;
-    }
-    offset_ += static_cast<std::int64_t>(n);
     return true;
   }
 
-  ByteSink& sink_;
-  std::int64_t offset_ = 0;  // start of the next field
-  int error_ = 0;
+ private:
+  std::uint8_t* Take(std::size_t n) {
+    std::uint8_t* at = out_;
+    out_ += n;
+    return at;
+  }
+
+  std::uint8_t* out_;
 };
 
 class FieldReader {
@@ -141,14 +129,22 @@ class FieldReader {
 }  // namespace
 
 MixerFileStatus Save(const std::string& path, const SpectrumMemory& memory) {
-  errno = 0;
-  const auto sink = FileByteSink::Create(path);
-  if (!sink) return {Code::CannotCreate, "Cannot create file " + Quoted(path) + Reason(errno)};
-  FieldWriter out(*sink);
+  // The whole file, made before the old one is touched.
+  std::array<std::uint8_t, kFileBytes> bytes;
+  FieldWriter fields(bytes.data());
   for (int m = 0; m < SpectrumMemory::kSlots; ++m) {
     MemorySlot slot = *memory.Recall(m);
-    if (!TransferSlot(out, slot)) return out.Failure(path);  // the sink removes its temp file
+    (void)TransferSlot(fields, slot);
   }
+  errno = 0;
+  const auto sink = FileByteSink::Create(path, kFileBytes);
+  if (!sink) return {Code::CannotCreate, "Cannot create file " + Quoted(path) + Reason(errno)};
+  errno = 0;
+  const std::size_t written = sink->Write(bytes.data(), bytes.size());
+  if (written != bytes.size())  // the sink puts the old file back, or removes its temp file
+    return {Code::WriteFailed, "Write error: " + Quoted(path) + " at byte " +
+                                   std::to_string(written) + " of " + std::to_string(kFileBytes) +
+                                   Reason(errno)};
   errno = 0;
   switch (sink->Commit()) {
     case FileByteSink::CommitResult::Done:

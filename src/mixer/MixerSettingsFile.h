@@ -19,10 +19,13 @@ constexpr std::int64_t kSlotBytes = 12 + 28 * kHarmonics;  // 3372
 constexpr std::int64_t kFileBytes = SpectrumMemory::kSlots * kSlotBytes;  // 16860
 
 // Writes all five slots to `path` (UTF-8, any length, taken as given: the caller adds
-// ".f2t"). The bytes go to a temporary file beside the target, which is flushed and then
-// renamed over it, so a failed save leaves an existing file as it was and no partial file.
+// ".f2t"). The whole file is laid out in memory first and written through a FileByteSink
+// (a temporary file renamed over a plain target; in place, the old contents kept until
+// the new are on disk, over a file whose links, owner or attributes a rename would
+// lose), so a failed save leaves an existing file as it was and no partial file. A
+// write-protected file is refused with "Cannot create file".
 // Texts: Cannot create file "<path>": <reason>
-//        Write error: "<path>" at byte <n> of 16860: <reason>
+//        Write error: "<path>" at byte <n> of 16860: <reason>   (n: where writing stopped)
 //        Cannot write file "<path>" to disk: <reason>
 //        Cannot replace file "<path>": <reason>
 // (": <reason>" is left out when the system gave none.)

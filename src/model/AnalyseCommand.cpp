@@ -23,7 +23,7 @@ std::string FormatSeconds(double seconds) {
 int Run(const std::string& path, std::uint32_t fftSize, std::ostream& out, std::ostream& err) {
   WAVEFORMATEX format = NewSoundSettings{}.MakeWaveFormat();
   const WaveReader::Result r = WaveReader::ReadFile(path, format);
-  HeapBytes block(r.data);
+  const HeapBytes& block = r.data;
   if (r.status != WaveReadStatus::Ok) {
     err << "kelvor: " << path << ": " << WaveFileProblem::Describe(path, r.status, format)
         << '\n';

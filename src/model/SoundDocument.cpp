@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "files/FileByteSource.h"
+#include "files/WaveReader.h"
+
 const SoundDocument::Block* SoundDocument::Find(Handle h) const {
   const Block& b = h.slot == Slot::Own ? own_ : mix_;
   return (h.id != 0 && b.id == h.id && b.data) ? &b : nullptr;
@@ -84,4 +87,36 @@ bool SoundDocument::AddMixBlock(std::int32_t size) {
 void SoundDocument::DropMixBlock() {
   mix_ = Block{};
   shown_ = Slot::Own;
+}
+
+WaveReadStatus SoundDocument::Append(ByteSource& source, const ProgressCallback& progress) {
+  Block& b = Shown();
+  WaveReader::HeldSound held{std::move(b.data), b.size, format_};
+  const WaveReadStatus status = WaveReader::Append(source, held, progress);
+  b.data = std::move(held.data);
+  if (status == WaveReadStatus::Ok) {
+    b.size = held.size;
+    format_ = held.format;
+  }
+  return status;
+}
+
+WaveReadStatus SoundDocument::Append(const std::string& path, const ProgressCallback& progress) {
+  const auto source = FileByteSource::Open(path);
+  if (!source) return WaveReadStatus::NoFile;
+  return Append(*source, progress);
+}
+
+void SoundDocument::UndoAppend(std::int32_t size, const WAVEFORMATEX& format) {
+  Block& b = Shown();
+  if (size < 0 || size > b.size) return;
+  // A shrink the allocator refuses keeps the longer block; its first bytes are the same.
+  if (size > 0) {
+    if (void* smaller = Heap::Realloc(b.data.get(), static_cast<std::size_t>(size))) {
+      (void)b.data.release();
+      b.data.reset(static_cast<std::uint8_t*>(smaller));
+    }
+  }
+  b.size = size;
+  format_ = format;
 }

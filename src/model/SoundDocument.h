@@ -20,10 +20,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "analysis/SoundView.h"
 #include "base/HeapPtr.h"
 #include "base/wavetypes.h"
+#include "files/ByteSource.h"
+#include "files/ProgressCallback.h"
+#include "files/WaveReadStatus.h"
 
 class SoundDocument {
 public:
@@ -83,17 +87,15 @@ public:
   Handle OwnHandle() const { return {Slot::Own, own_.id}; }
 
   // ---- AddFile ----
-  // Runs append(std::uint8_t*& data, std::int32_t& size) on the shown block, which may
-  // replace the pointer (a Heap::Realloc) and must keep the size true; returns its result.
-  // The block keeps its handle.
-  template <class Append>
-  auto AppendInPlace(Append&& append) {
-    Block& b = Shown();
-    std::uint8_t* data = b.data.release();
-    auto result = append(data, b.size);
-    b.data.reset(data);
-    return result;
-  }
+  // Appends the sound of the WAVE file in `source` (or at `path`) to the shown block, as
+  // WaveReader::Append reads it: on success the block, under the same handle, holds the
+  // added frames and Format() is the file's. On any failure, Cancelled included, the
+  // block's bytes, its size and Format() are as they were; only its address may differ.
+  WaveReadStatus Append(ByteSource& source, const ProgressCallback& progress = {});
+  WaveReadStatus Append(const std::string& path, const ProgressCallback& progress = {});
+  // Takes a successful Append back: the shown block keeps its first `size` bytes (its size
+  // before the append) and `format` describes it again.
+  void UndoAppend(std::int32_t size, const WAVEFORMATEX& format);
 
 private:
   struct Block {

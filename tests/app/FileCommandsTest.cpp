@@ -118,8 +118,7 @@ bool NoTrace(const PaintBox* box) {
 
 bool GridOnly(const PaintBox* box) { return NoTrace(box) && Inks(box).red > 0; }
 
-// What is still held of a sound and its device; nothing after every failed Open or
-// AddFile.
+// What is still held of a sound and its device; nothing after every failed Open.
 QStringList Leftovers(FormHarness& h) {
   QStringList held;
   if (h->Sound.Data()) held << "block";
@@ -522,16 +521,24 @@ private slots:
     QCOMPARE(Get(dir_.filePath("mixed.wav")), Saved(w16, a + b));
   }
 
-  void AddFile_deviceRefusesNewFormat_dropsTheSound() {
+  // The device refuses the appended file's format: the append is taken back and the
+  // device opened again for the sound it played before.
+  void AddFile_deviceRefusesNewFormat_keepsTheSoundAsItWas() {
     FormHarness h;
-    OpenFile(h, Put(dir_, "a8.wav", Standard(1, 8000, 8, Pcm(16000))));
+    const Bytes a = Pcm(16000);
+    OpenFile(h, Put(dir_, "a8.wav", Standard(1, 8000, 8, a)));
     h.prompts.Clear();
     h.devices.Refuse(SimCall::OpenOut, 32, "No 16-bit output.", SimRefusal::NextCallOnly);
     const QString path = Put(dir_, "b16.wav", Standard(2, 8000, 16, Pcm(4000)));
     AddFile(h, path);
     QCOMPARE(h.prompts.Texts(), Pair("No 16-bit output.", "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    QCOMPARE(Leftovers(h), QStringList{});
+    QCOMPARE(Held(*h), a);
+    QCOMPARE(h->Sound.Format(), kMono8);
+    QVERIFY(h->Player.OutDeviceOpen());
+    QCOMPARE(*h.devices.LastOutFormat(), kMono8);
+    h->PlayOrStop();
+    QCOMPARE(h.devices.LastWriteBytes(), 16000u);
   }
 
   void AddFile_shortSound_asksToPushButtonOnce() {
@@ -567,7 +574,7 @@ private slots:
 
   // The mixer and the painting jobs reach the held block through a handle: an append that
   // moves the block leaves the handle on it, so a job queued before the append draws the
-  // appended bytes; a failed append that drops the sound closes the mixer.
+  // appended bytes; a failed append keeps the sound and the mixer on it.
   void AddFile_whileMixerOpen_keepsMixerOnTheSound() {
     FormHarness h;
     TFormMain& f = *h;
@@ -592,12 +599,12 @@ private slots:
                 WaveStyle{int(f.View.WaveStep), f.View.WaveTimes});
     QCOMPARE(f.PaintBoxGra->Image(), expected);
     AddFile(h, dir_.filePath("missing.wav"));
-    QVERIFY(!h->MixerOpen && mixer.isNull());
-    QVERIFY(!h->Sound.HasSound());
-    QVERIFY(!h->Sound.Resolve(held));
+    QVERIFY(h->MixerOpen && !mixer.isNull());
+    QCOMPARE(Held(*h), whole);
+    QCOMPARE(h->Sound.Resolve(held), h->Sound.Data());
   }
 
-  void AddFile_failure_dropsTheSound_data() {
+  void AddFile_failure_keepsTheSound_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("heapSuccesses");
     QTest::addColumn<QString>("text");
@@ -616,13 +623,15 @@ private slots:
     QTest::newRow("no memory to grow the sound") << ToQ(good) << 0 << "No mypwavedata";
   }
 
-  // The held sound is dropped (no device, nothing held) and the views are not redrawn.
-  void AddFile_failure_dropsTheSound() {
+  // The boxes name the failure; the held sound, its format, device and views stay, and it
+  // plays and saves as before.
+  void AddFile_failure_keepsTheSound() {
     QFETCH(QByteArray, file);
     QFETCH(int, heapSuccesses);
     QFETCH(QString, text);
     FormHarness h;
-    OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, Pcm(16000))));
+    const Bytes a = Pcm(16000);
+    OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, a)));
     const QImage wave = h->PaintBoxGra->Image().copy();
     h.prompts.Clear();
     const QString path =
@@ -632,19 +641,20 @@ private slots:
     Heap::FailAfter(-1);
     QCOMPARE(h.prompts.Texts(), Pair(text, "no exit file"));
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
-    QCOMPARE(Leftovers(h), QStringList{});
+    QCOMPARE(Held(*h), a);
+    QCOMPARE(h->Sound.Format(), kMono8);
+    QCOMPARE(Leftovers(h), (QStringList{"block", "header", "device open", "device object",
+                                        "simulated device open"}));
     QCOMPARE(h->PaintBoxGra->Image(), wave);
     h.prompts.Clear();
     h->PlayOrStop();
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(h->Player.Playing());
+    QCOMPARE(h.devices.LastWriteBytes(), 16000u);
+    h->PlayOrStop();
+    h.prompts.ChooseNext(dir_.filePath("kept"));
     h->SaveClick();
-    QCOMPARE(h.prompts.Texts(), QStringList{"no data"});
-    QCOMPARE(h.prompts.Captions(), QStringList{"error"});
-    // Open works again afterwards, without the question.
-    h.prompts.Clear();
-    OpenFile(h, dir_.filePath("a.wav"));
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QCOMPARE(Get(dir_.filePath("kept.wav")), Saved(kMono8, a));
   }
 
   // ---- Save ----

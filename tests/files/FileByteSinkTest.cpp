@@ -88,3 +88,36 @@ TEST(FileByteSink, InjectFaults_FailOnceAtTheChosenStep) {
   // The hook disarmed itself.
   EXPECT_EQ(Store(target, Pcm(9)), FileByteSink::CommitResult::Done);
 }
+
+// In place (a file with a second link): whatever stops the save after the first write (a
+// full disk, a failed flush, a sink given up) puts the old contents back, at the old
+// length, into the same file; a commit cuts a longer old file to the new length.
+TEST(FileByteSink, InPlace_FailureRestoresTheOldContents) {
+  ScratchDir dir;
+  const std::string target = dir / "take.wav", other = dir / "other.wav";
+  const Bytes old = Pcm(5000, 1);
+  WriteAll(target, old);
+  ASSERT_EQ(link(target.c_str(), other.c_str()), 0);
+  const auto ino = [](const std::string& p) {
+    struct stat st {};
+    stat(p.c_str(), &st);
+    return st.st_ino;
+  };
+  const ino_t before = ino(target);
+  for (int variant = 0; variant < 3; ++variant) {
+    FileByteSink::InjectFaults({.writeLimit = variant == 0 ? 7000 : -1, .failSync = variant == 1});
+    auto sink = FileByteSink::Create(target, 8000);
+    ASSERT_NE(sink, nullptr);
+    EXPECT_TRUE(sink->InPlace());
+    EXPECT_EQ(sink->Write(Pcm(8000, 2).data(), 8000), variant == 0 ? 7000u : 8000u);
+    if (variant == 1) {
+      EXPECT_EQ(sink->Commit(), FileByteSink::CommitResult::SyncFailed);
+    }
+    sink.reset();
+    EXPECT_EQ(ReadAll(other), old) << variant;
+    EXPECT_EQ(ino(target), before);
+  }
+  ASSERT_EQ(Store(target, Pcm(100, 3)), FileByteSink::CommitResult::Done);
+  EXPECT_EQ(ReadAll(other), Pcm(100, 3));
+  EXPECT_EQ(dir.Names().size(), 2u);
+}

@@ -63,8 +63,7 @@ TEST(SndfileInterop, ReadFile_OpensWhatLibsndfileWrites) {
       const auto block = std::uint16_t(s.channels * s.bits / 8);
       EXPECT_EQ(f, (WAVEFORMATEX{1, std::uint16_t(s.channels), std::uint32_t(s.rate),
                                  std::uint32_t(s.rate) * block, block, std::uint16_t(s.bits), 0}));
-      EXPECT_EQ(Bytes(r.data, r.data + r.size), raw);
-      Heap::Free(r.data);
+      EXPECT_EQ(Bytes(r.data.get(), r.data.get() + r.size), raw);
     }
 }
 

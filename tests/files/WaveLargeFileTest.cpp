@@ -51,19 +51,19 @@ TEST(WaveReaderLargeFile, Open_MoreThan2GiBOpensTheFirstFramesAndSaysSo) {
   ASSERT_EQ(r.status, WaveReadStatus::Ok);
   EXPECT_TRUE(r.cut);
   ASSERT_EQ(r.size, fits);
-  EXPECT_EQ(Bytes(r.data, r.data + 4), mark);
-  EXPECT_EQ(Bytes(r.data + fits - 4, r.data + fits), mark);
-  EXPECT_EQ(r.data[fits / 2], 0);  // in a hole
-  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "KiB: the holes were filled";
-  Heap::Free(r.data);
-
-  std::int32_t size = 4;
-  auto* data = static_cast<std::uint8_t*>(Heap::Alloc(4));
-  std::memcpy(data, mark.data(), 4);
-  EXPECT_EQ(WaveReader::AppendFile(path, format, data, size), WaveReadStatus::NoMemory);
-  EXPECT_EQ(size, 4);
+  const std::uint8_t* data = r.data.get();
   EXPECT_EQ(Bytes(data, data + 4), mark);
-  Heap::Free(data);
+  EXPECT_EQ(Bytes(data + fits - 4, data + fits), mark);
+  EXPECT_EQ(data[fits / 2], 0);  // in a hole
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 256 * 1024) << "KiB: the holes were filled";
+
+  const WAVEFORMATEX mono8{1, 1, 8000, 8000, 1, 8, 0};
+  WaveReader::HeldSound held{HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(4))), 4, mono8};
+  std::memcpy(held.data.get(), mark.data(), 4);
+  EXPECT_EQ(WaveReader::AppendFile(path, held), WaveReadStatus::NoMemory);
+  EXPECT_EQ(held.size, 4);
+  EXPECT_EQ(held.format, mono8);
+  EXPECT_EQ(Bytes(held.data.get(), held.data.get() + 4), mark);
 }
 
 // 2^31 bytes of 3-byte frames hold 715827882 whole frames, all below 2^31: nothing whole
@@ -78,6 +78,5 @@ TEST(WaveReaderLargeFile, Open_AllWholeFramesBelowTheLimitIsNotCut) {
   ASSERT_EQ(r.status, WaveReadStatus::Ok);
   EXPECT_FALSE(r.cut);
   ASSERT_EQ(r.size, whole);
-  EXPECT_EQ(Bytes(r.data + whole - 3, r.data + whole), (Bytes{7, 7, 7}));
-  Heap::Free(r.data);
+  EXPECT_EQ(Bytes(r.data.get() + whole - 3, r.data.get() + whole), (Bytes{7, 7, 7}));
 }

@@ -8,6 +8,7 @@
 
 #include "WaveBytes.h"
 #include "base/Heap.h"
+#include "files/MemoryByteSource.h"
 #include "files/WaveReader.h"
 #include "files/WaveWriter.h"
 
@@ -92,9 +93,8 @@ TEST(WaveProgress, Read_GoesOneStepAtATimeAndStopsAtCancel) {
       ASSERT_EQ(r.status, WaveReadStatus::Ok);
       ASSERT_EQ(r.size, kTotal);
       EXPECT_FALSE(r.cut);
-      EXPECT_TRUE(IsSound(r.data, kTotal));
+      EXPECT_TRUE(IsSound(r.data.get(), kTotal));
       EXPECT_EQ(progress.calls, kAllSteps);
-      Heap::Free(r.data);
       continue;
     }
     EXPECT_EQ(r.status, WaveReadStatus::Cancelled) << cancelAt;
@@ -113,8 +113,7 @@ TEST(WaveProgress, Read_FileCutShortOrFailingHalfWay) {
   WaveReader::Result r = WaveReader::Read(shrinking, format);
   ASSERT_EQ(r.status, WaveReadStatus::Ok);
   ASSERT_EQ(r.size, kStep + 4000);
-  EXPECT_TRUE(IsSound(r.data, r.size));
-  Heap::Free(r.data);
+  EXPECT_TRUE(IsSound(r.data.get(), r.size));
   SyntheticWave failing;
   failing.failRead = 1;
   r = WaveReader::Read(failing, format);
@@ -124,8 +123,8 @@ TEST(WaveProgress, Read_FileCutShortOrFailingHalfWay) {
 
 // The added frames land in the grown block after the held bytes and the silence that
 // brings them to a frame boundary. Whatever stops the read half-way (Cancel at the first
-// or a later step, a read error), the held sound keeps its bytes and size; the block may
-// have moved, and `data` says where it is.
+// or a later step, a read error), the held sound keeps its bytes, size and format; the
+// block may have moved.
 TEST(WaveProgress, Append_ReadsIntoTheTailOrKeepsTheHeldSound) {
   const Bytes heldBytes = Pcm(3 * 1024 * 1024 + 1, 5);  // mapped, and 3 bytes short of a frame
   for (int variant = 0; variant < 5; ++variant) {
@@ -133,25 +132,79 @@ TEST(WaveProgress, Append_ReadsIntoTheTailOrKeepsTheHeldSound) {
     Recorder progress(variant == 1 ? 0 : variant == 2 ? 2 : -1);
     if (variant == 3) source.failRead = 1;
     if (variant == 4) source.endsAt = kStep + 6;
-    auto* data = static_cast<std::uint8_t*>(Heap::Alloc(heldBytes.size()));
-    std::memcpy(data, heldBytes.data(), heldBytes.size());
-    std::int32_t size = std::int32_t(heldBytes.size());
-    WAVEFORMATEX format{1, 1, 8000, 8000, 1, 8, 0};
-    const WaveReadStatus status =
-        WaveReader::Append(source, format, data, size, progress.Callback());
+    const WAVEFORMATEX mono8{1, 1, 8000, 8000, 1, 8, 0};
+    WaveReader::HeldSound held{
+        HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(heldBytes.size()))),
+        std::int32_t(heldBytes.size()), mono8};
+    std::memcpy(held.data.get(), heldBytes.data(), heldBytes.size());
+    const WaveReadStatus status = WaveReader::Append(source, held, progress.Callback());
+    const std::uint8_t* data = held.data.get();
     ASSERT_NE(data, nullptr);
     EXPECT_EQ(Bytes(data, data + heldBytes.size()), heldBytes) << variant;
     if (variant == 0 || variant == 4) {
       ASSERT_EQ(status, WaveReadStatus::Ok);
       const std::int64_t added = variant == 0 ? kTotal : kStep + 4;
-      ASSERT_EQ(size, std::int64_t(heldBytes.size()) + 3 + added);
+      ASSERT_EQ(held.size, std::int64_t(heldBytes.size()) + 3 + added);
       EXPECT_EQ(Bytes(data + heldBytes.size(), data + heldBytes.size() + 3), Bytes(3, 0));
       EXPECT_TRUE(IsSound(data + heldBytes.size() + 3, added));
     } else {
       EXPECT_EQ(status, variant == 3 ? WaveReadStatus::NoRead : WaveReadStatus::Cancelled);
-      EXPECT_EQ(size, std::int32_t(heldBytes.size()));
+      EXPECT_EQ(held.size, std::int32_t(heldBytes.size()));
+      EXPECT_EQ(held.format, mono8);
     }
-    Heap::Free(data);
+  }
+}
+
+namespace {
+// Counts the reads a walk makes of the source beneath it.
+class CountingSource : public MemoryByteSource {
+ public:
+  using MemoryByteSource::MemoryByteSource;
+  int reads = 0;
+  std::int64_t Read(std::uint8_t* buffer, std::size_t count) override {
+    ++reads;
+    return MemoryByteSource::Read(buffer, count);
+  }
+};
+}  // namespace
+
+// A file of 20 MiB of empty chunks before its sound (or of nothing but zeros): the walk
+// reads the file a block at a time, not one header per read, and reports its way through
+// the file, so that Cancel stops it.
+TEST(WaveProgress, Read_LongChunkWalkReportsProgressAndStopsAtCancel) {
+  constexpr std::size_t kEmpty = (20 << 20) / 8;
+  Bytes junk;
+  junk.reserve(kEmpty * 8);
+  for (std::size_t i = 0; i < kEmpty; ++i) junk = std::move(junk) + Id("JUNK") + U32(0);
+  const Bytes chunks = Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1)) + junk +
+                            Chunk("data", Pcm(100)));
+  const Bytes zeros(20 << 20, 0);
+  for (const Bytes* file : {&chunks, &zeros}) {
+    const auto size = std::int64_t(file->size());
+    for (int cancelAt : {-1, 0, 1}) {
+      CountingSource source(file->data(), file->size());
+      Recorder progress(cancelAt);
+      WAVEFORMATEX format{};
+      const WaveReader::Result r = WaveReader::Read(source, format, progress.Callback());
+      if (cancelAt >= 0) {
+        EXPECT_EQ(r.status, WaveReadStatus::Cancelled);
+        ASSERT_EQ(progress.calls.size(), std::size_t(cancelAt) + 1);
+        continue;
+      }
+      EXPECT_LT(source.reads, 20 * 1024 / 64 + 10);
+      ASSERT_GE(progress.calls.size(), 2u);
+      for (std::int64_t step : {1, 2}) {  // the first header at or past each step
+        const auto [done, total] = progress.calls[std::size_t(step - 1)];
+        EXPECT_TRUE(done >= step * kStep && done < step * kStep + 8) << done;
+        EXPECT_EQ(total, size);
+      }
+      if (file == &zeros) {
+        EXPECT_EQ(r.status, WaveReadStatus::NoWave);
+      } else {
+        EXPECT_EQ(r.status, WaveReadStatus::Ok);
+        EXPECT_EQ(progress.calls.back(), std::make_pair(std::int64_t(100), std::int64_t(100)));
+      }
+    }
   }
 }
 
@@ -181,6 +234,5 @@ TEST(WaveProgress, SaveFile_ReportsStepsAndCancelKeepsTheEarlierFile) {
   const WaveReader::Result r = WaveReader::ReadFile(target, back);
   ASSERT_EQ(r.status, WaveReadStatus::Ok);
   ASSERT_EQ(r.size, kTotal);
-  EXPECT_TRUE(IsSound(r.data, kTotal));
-  Heap::Free(r.data);
+  EXPECT_TRUE(IsSound(r.data.get(), kTotal));
 }

@@ -30,9 +30,8 @@ Outcome ReadBytes(const Bytes& file, const WAVEFORMATEX& before = kBefore) {
   out.status = r.status;
   if (r.status == WaveReadStatus::Ok) {
     EXPECT_NE(r.data, nullptr);
-    out.data.assign(r.data, r.data + r.size);
-    out.blockBytes = malloc_usable_size(r.data);
-    Heap::Free(r.data);
+    out.data.assign(r.data.get(), r.data.get() + r.size);
+    out.blockBytes = malloc_usable_size(r.data.get());
   } else {
     EXPECT_EQ(r.data, nullptr);
     EXPECT_EQ(r.size, 0);
@@ -171,34 +170,49 @@ TEST(WaveReader, ReadFile_MissingFileAndOutOfMemory) {
   Heap::FailAfter(-1);
 }
 
-TEST(WaveReader, AppendFile_AddsBytesAndTakesTheNewFormat) {
+WaveReader::HeldSound Held(const Bytes& bytes, const WAVEFORMATEX& format) {
+  WaveReader::HeldSound held{HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(bytes.size()))),
+                             std::int32_t(bytes.size()), format};
+  std::memcpy(held.data.get(), bytes.data(), bytes.size());
+  return held;
+}
+
+Bytes BytesOf(const WaveReader::HeldSound& h) {
+  return Bytes(h.data.get(), h.data.get() + h.size);
+}
+
+// Every refusal leaves the held sound whole: its bytes, size and format, also when the
+// refused file's format record was already read (a float file, a too long sum).
+TEST(WaveReader, AppendFile_AddsBytesAndTakesTheNewFormatOrChangesNothing) {
   ScratchDir dir;
   WriteAll(dir / "16.wav", Standard(2, 44100, 16, Pcm(800, 2)));
-  WAVEFORMATEX format{1, 1, 8000, 8000, 1, 8, 0};
-  auto* data = static_cast<std::uint8_t*>(Heap::Alloc(600));
-  std::memcpy(data, Pcm(600, 1).data(), 600);
-  std::int32_t size = 600;
-  ASSERT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::Ok);
-  EXPECT_EQ(format, (WAVEFORMATEX{1, 2, 44100, 176400, 4, 16, 0}));
-  ASSERT_EQ(size, 1400);
-  EXPECT_EQ(Bytes(data, data + size), Pcm(600, 1) + Pcm(800, 2));
+  WriteAll(dir / "float.wav", Riff(Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) +
+                                   Chunk("data", Pcm(400))));
+  const WAVEFORMATEX mono8{1, 1, 8000, 8000, 1, 8, 0}, stereo16{1, 2, 44100, 176400, 4, 16, 0};
+  WaveReader::HeldSound held = Held(Pcm(600, 1), mono8);
+  ASSERT_EQ(WaveReader::AppendFile(dir / "16.wav", held), WaveReadStatus::Ok);
+  EXPECT_EQ(held.format, stereo16);
+  EXPECT_EQ(BytesOf(held), Pcm(600, 1) + Pcm(800, 2));
 
-  // The growth failing, or a missing file, leaves the held sound as it was.
+  held.format = mono8;
+  const Bytes before = BytesOf(held);
   Heap::FailAfter(0);
-  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::NoMemory);
+  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", held), WaveReadStatus::NoMemory);
   Heap::FailAfter(-1);
-  EXPECT_EQ(WaveReader::AppendFile(dir / "none.wav", format, data, size), WaveReadStatus::NoFile);
-  ASSERT_EQ(size, 1400);
-  EXPECT_EQ(Bytes(data, data + size), Pcm(600, 1) + Pcm(800, 2));
-  std::int32_t huge = 0x7FFFFF00;  // the sum would not fit DataSize
-  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, huge), WaveReadStatus::NoMemory);
+  EXPECT_EQ(WaveReader::AppendFile(dir / "none.wav", held), WaveReadStatus::NoFile);
+  EXPECT_EQ(WaveReader::AppendFile(dir / "float.wav", held), WaveReadStatus::NoFmtTag);
+  EXPECT_EQ(BytesOf(held), before);
+  EXPECT_EQ(held.format, mono8);
+  held.size = 0x7FFFFF00;  // the sum would not fit DataSize
+  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", held), WaveReadStatus::NoMemory);
+  EXPECT_EQ(held.size, 0x7FFFFF00);
+  EXPECT_EQ(held.format, mono8);
+  held.size = 1400;
   // Growing the held block is the only allocation: no second block holds the added file.
   Heap::FailAfter(1);
-  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::Ok);
+  EXPECT_EQ(WaveReader::AppendFile(dir / "16.wav", held), WaveReadStatus::Ok);
   Heap::FailAfter(-1);
-  ASSERT_EQ(size, 2200);
-  EXPECT_EQ(Bytes(data, data + size), Pcm(600, 1) + Pcm(800, 2) + Pcm(800, 2));
-  Heap::Free(data);
+  EXPECT_EQ(BytesOf(held), Pcm(600, 1) + Pcm(800, 2) + Pcm(800, 2));
 }
 
 // A held sound that is not a whole number of the added file's frames gets silence of the
@@ -206,19 +220,14 @@ TEST(WaveReader, AppendFile_AddsBytesAndTakesTheNewFormat) {
 TEST(WaveReader, AppendFile_StartsTheAddedFramesOnAFrameBoundary) {
   ScratchDir dir;
   WriteAll(dir / "16.wav", Standard(2, 44100, 16, Pcm(8, 2)));
-  WAVEFORMATEX format{1, 1, 8000, 8000, 1, 8, 0};
-  auto* data = static_cast<std::uint8_t*>(Heap::Alloc(5));
-  std::memcpy(data, Pcm(5, 1).data(), 5);
-  std::int32_t size = 5;
-  ASSERT_EQ(WaveReader::AppendFile(dir / "16.wav", format, data, size), WaveReadStatus::Ok);
-  ASSERT_EQ(size, 16);
-  EXPECT_EQ(Bytes(data, data + size), Pcm(5, 1) + Bytes(3, 0) + Pcm(8, 2));
+  const WAVEFORMATEX mono8{1, 1, 8000, 8000, 1, 8, 0};
+  WaveReader::HeldSound held = Held(Pcm(5, 1), mono8);
+  ASSERT_EQ(WaveReader::AppendFile(dir / "16.wav", held), WaveReadStatus::Ok);
+  EXPECT_EQ(BytesOf(held), Pcm(5, 1) + Bytes(3, 0) + Pcm(8, 2));
   WriteAll(dir / "8.wav", Standard(2, 8000, 8, Pcm(4, 3)));
-  std::memcpy(data, Pcm(5, 1).data(), 5);
-  size = 5;
-  ASSERT_EQ(WaveReader::AppendFile(dir / "8.wav", format, data, size), WaveReadStatus::Ok);
-  EXPECT_EQ(Bytes(data, data + size), Pcm(5, 1) + Bytes(1, 0x80) + Pcm(4, 3));
-  Heap::Free(data);
+  held = Held(Pcm(5, 1), mono8);
+  ASSERT_EQ(WaveReader::AppendFile(dir / "8.wav", held), WaveReadStatus::Ok);
+  EXPECT_EQ(BytesOf(held), Pcm(5, 1) + Bytes(1, 0x80) + Pcm(4, 3));
 }
 
 TEST(WaveReadStatus, Text_NamesTheStepAndTheCommand) {

@@ -44,8 +44,7 @@ WaveReadStatus ReadChecked(const Bytes& file, ByteSource& source) {
   if (r.status == WaveReadStatus::Ok) {
     EXPECT_GT(r.size, 0);
     EXPECT_EQ(r.size % f.nBlockAlign, 0);
-    EXPECT_NE(std::search(file.begin(), file.end(), r.data, r.data + r.size), file.end());
-    Heap::Free(r.data);
+    EXPECT_NE(std::search(file.begin(), file.end(), r.data.get(), r.data.get() + r.size), file.end());
   } else {
     EXPECT_EQ(r.data, nullptr);
   }

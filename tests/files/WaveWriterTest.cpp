@@ -53,8 +53,7 @@ TEST(WaveWriter, SaveFile_RoundTripsEveryFormatTheSystemMakes) {
         const WaveReader::Result r = WaveReader::ReadFile(path, back);
         ASSERT_EQ(r.status, WaveReadStatus::Ok);
         EXPECT_EQ(back, f);
-        EXPECT_EQ(Bytes(r.data, r.data + r.size), data);
-        Heap::Free(r.data);
+        EXPECT_EQ(Bytes(r.data.get(), r.data.get() + r.size), data);
       }
 }
 
@@ -100,8 +99,7 @@ TEST(WaveWriter, SaveFile_AcceptsUtf8PathsLongerThanPathMax) {
   WAVEFORMATEX back{};
   const WaveReader::Result r = WaveReader::ReadFile(path, back);
   ASSERT_EQ(r.status, WaveReadStatus::Ok);
-  EXPECT_EQ(Bytes(r.data, r.data + r.size), data);
-  Heap::Free(r.data);
+  EXPECT_EQ(Bytes(r.data.get(), r.data.get() + r.size), data);
 }
 
 TEST(WaveSaveStatus, Text_NamesTheFailingStep) {

@@ -177,9 +177,8 @@ TEST(MixerSettingsFile, FailedSave_LeavesEarlierFileAndNoTemporary) {
        "Cannot create file \"" + path + "\": Permission denied"},
       {{.writeLimit = 0}, Code::WriteFailed,
        "Write error: \"" + path + "\" at byte 0 of 16860: No space left on device"},
-      // Byte 5000 lies in the spectral piece of harmonic 58 of slot 1, at 3372 + 1620.
       {{.writeLimit = 5000}, Code::WriteFailed,
-       "Write error: \"" + path + "\" at byte 4992 of 16860: No space left on device"},
+       "Write error: \"" + path + "\" at byte 5000 of 16860: No space left on device"},
       {{.failSync = true}, Code::FlushFailed, "Cannot write file \"" + path + "\" to disk"},
       {{.failRename = true}, Code::RenameFailed, "Cannot replace file \"" + path + "\""},
   };

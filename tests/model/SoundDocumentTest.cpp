@@ -8,6 +8,9 @@
 
 #include <cstring>
 
+#include "../files/WaveBytes.h"
+#include "files/MemoryByteSource.h"
+
 namespace {
 const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};
 
@@ -113,20 +116,31 @@ TEST(SoundDocument, MixBlockOutOfMemoryChangesNothing) {
   EXPECT_EQ(d.Size(), 100);
 }
 
-TEST(SoundDocument, AppendInPlaceKeepsTheHandle) {
+// AddFile: an append keeps the handle; a refused one leaves the bytes, size and format
+// as they were, and so does an append taken back.
+TEST(SoundDocument, AppendKeepsTheHandleAndARefusalChangesNothing) {
+  using namespace wavebytes;
   SoundDocument d;
-  Hold(d, 16, 2);
+  const std::int32_t n = 2 << 20;  // a mapped block, which growing may move
+  Hold(d, n, 7);
   const auto h = d.ShownHandle();
-  const bool ok = d.AppendInPlace([](std::uint8_t*& data, std::int32_t& size) {
-    data = static_cast<std::uint8_t*>(Heap::Realloc(data, 1 << 20));
-    data[16] = 9;
-    size = 17;
-    return true;
-  });
-  EXPECT_TRUE(ok);
+  const Bytes good = Standard(2, 44100, 16, Pcm(4000)), bad = Riff(
+      Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) + Chunk("data", Pcm(400)));
+  const auto unchanged = [&] {
+    return d.Size() == n && d.Format() == kMono8 && d.Resolve(h) == d.Data() &&
+           Bytes(d.Data(), d.Data() + n) == Bytes(std::size_t(n), 7);
+  };
+  MemoryByteSource badSource(bad.data(), bad.size()), goodSource(good.data(), good.size());
+  EXPECT_EQ(d.Append(badSource), WaveReadStatus::NoFmtTag);
+  EXPECT_TRUE(unchanged());
+
+  ASSERT_EQ(d.Append(goodSource), WaveReadStatus::Ok);
+  EXPECT_EQ(d.Size(), n + 4000);
+  EXPECT_EQ(d.Format(), (WAVEFORMATEX{1, 2, 44100, 176400, 4, 16, 0}));
   EXPECT_EQ(d.Resolve(h), d.Data());
-  EXPECT_EQ(d.Size(), 17);
-  EXPECT_EQ(d.Data()[16], 9);
+  EXPECT_EQ(Bytes(d.Data() + n, d.Data() + n + 4000), Pcm(4000));
+  d.UndoAppend(n, kMono8);
+  EXPECT_TRUE(unchanged());
 }
 
 }  // namespace
