@@ -10,6 +10,7 @@
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -49,6 +50,29 @@ std::optional<int> RunWithoutWindow(const CommandLine& cmd) {
   return std::nullopt;
 }
 
+// Runs `then` once, just after `widget`'s window has first been exposed (and painted).
+void AfterFirstExpose(QWidget& widget, std::function<void()> then) {
+  class Watch final : public QObject {
+   public:
+    Watch(QObject* parent, std::function<void()> then)
+        : QObject(parent), then_(std::move(then)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      const auto* window = qobject_cast<QWindow*>(watched);
+      if (event->type() == QEvent::Expose && window && window->isExposed()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, parent(), std::move(then_));  // after the paint it brings
+        deleteLater();
+      }
+      return false;
+    }
+
+   private:
+    std::function<void()> then_;
+  };
+  widget.winId();  // makes the window handle to watch
+  widget.windowHandle()->installEventFilter(new Watch(&widget, std::move(then)));
+}
+
 // Without a display the toolkit would abort; say so plainly instead.
 bool DisplayExpected(const std::vector<std::string>& args) {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -67,13 +91,16 @@ int RunWindow(KelvorApplication& app, const CommandLine& cmd) {
   PrintedPrompts printed;
   Prompts& prompts = unattended ? static_cast<Prompts&>(printed) : asked;
   app.SetPrompts(&prompts);
-  std::unique_ptr<AudioDevices> devices = MakeSystemAudioDevices();
+  std::unique_ptr<DefaultAudioDevices> devices = MakeSystemAudioDevices();
   TFormMain form(*devices, prompts);
+  // The window comes first; then the sound devices are looked for (off the GUI thread)
+  // and the file is opened, which needs them.
+  const QString path = QFile::decodeName(QByteArray::fromStdString(cmd.file));
+  AfterFirstExpose(form, [&form, &devices, path] {
+    devices->StartProbe();
+    if (!path.isEmpty()) form.OpenFile(path);
+  });
   form.show();
-  if (!cmd.file.empty()) {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(cmd.file));
-    QTimer::singleShot(0, &form, [&form, path] { form.OpenFile(path); });
-  }
   if (unattended) {
     const QString png = QFile::decodeName(QByteArray::fromStdString(cmd.screenshot));
     // Polls until the window is on the screen and its first paints are done (at least
