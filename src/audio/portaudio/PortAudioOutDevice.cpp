@@ -14,8 +14,17 @@ constexpr const char* kHeld = "a block";  // for StillQueued
 
 DeviceResult PortAudioOutDevice::Open(std::shared_ptr<PortAudioSession> session, int device,
                                       const WAVEFORMATEX& wave, DeviceNoticeSink& sink,
-                                      std::unique_ptr<WaveOutDevice>& out) {
-  return OpenAs<PortAudioOutDevice>(std::move(session), device, wave, sink, out);
+                                      std::unique_ptr<WaveOutDevice>& out,
+                                      Accepted& accepted) {
+  if (accepted.valid && accepted.device == device && accepted.wave == wave && session) {
+    out.reset(new PortAudioOutDevice(std::move(session), accepted.format, sink, device));
+    return DeviceResult::Ok();
+  }
+  std::unique_ptr<PortAudioOutDevice> dev;
+  const DeviceResult r = OpenAs<PortAudioOutDevice>(std::move(session), device, wave, sink, dev);
+  if (dev) accepted = {true, device, wave, dev->format_};
+  out = std::move(dev);
+  return r;
 }
 
 PortAudioOutDevice::PortAudioOutDevice(std::shared_ptr<PortAudioSession> session,

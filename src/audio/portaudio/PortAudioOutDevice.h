@@ -25,11 +25,22 @@
 
 class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {
  public:
-  // Makes a device for PortAudio device `device` if it takes `format`. On failure `out`
-  // stays empty and the result carries PortAudio's text.
+  // The last format a device took. Asking costs milliseconds (the sound server is
+  // contacted), and the transport opens a device again after every playback, the mixer
+  // before nearly every note: a device opened for the same format again is not asked.
+  struct Accepted {
+    bool valid = false;
+    int device = -1;
+    WAVEFORMATEX wave;
+    PortAudioFormat format;
+  };
+
+  // Makes a device for PortAudio device `device` if it takes `format` (or took it last,
+  // as `accepted` remembers; updated here). On failure `out` stays empty and the result
+  // carries PortAudio's text.
   static DeviceResult Open(std::shared_ptr<PortAudioSession> session, int device,
                            const WAVEFORMATEX& format, DeviceNoticeSink& sink,
-                           std::unique_ptr<WaveOutDevice>& out);
+                           std::unique_ptr<WaveOutDevice>& out, Accepted& accepted);
   // Closes the stream; a block still playing is dropped without a notice.
   ~PortAudioOutDevice() override { StopStream(); }  // the callback ends before the members
 
