@@ -50,23 +50,32 @@ std::optional<int> RunWithoutWindow(const CommandLine& cmd) {
   return std::nullopt;
 }
 
-// Runs `then` once, just after `widget`'s window has first been exposed (and painted).
+// Runs `then` once, just after `widget`'s window has first been exposed (and painted), or
+// after two seconds if it has not been by then (a window that starts hidden).
 void AfterFirstExpose(QWidget& widget, std::function<void()> then) {
   class Watch final : public QObject {
    public:
     Watch(QObject* parent, std::function<void()> then)
-        : QObject(parent), then_(std::move(then)) {}
+        : QObject(parent), then_(std::move(then)) {
+      QTimer::singleShot(2000, this, [this] { Fire(); });
+    }
     bool eventFilter(QObject* watched, QEvent* event) override {
       const auto* window = qobject_cast<QWindow*>(watched);
       if (event->type() == QEvent::Expose && window && window->isExposed()) {
         watched->removeEventFilter(this);
-        QTimer::singleShot(0, parent(), std::move(then_));  // after the paint it brings
-        deleteLater();
+        QTimer::singleShot(0, this, [this] { Fire(); });  // after the paint it brings
       }
       return false;
     }
 
    private:
+    void Fire() {
+      if (!then_) return;
+      const std::function<void()> then = std::move(then_);
+      then_ = nullptr;
+      deleteLater();
+      then();
+    }
     std::function<void()> then_;
   };
   widget.winId();  // makes the window handle to watch

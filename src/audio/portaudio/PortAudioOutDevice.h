@@ -62,7 +62,6 @@ class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {
 
   // The last stream's output latency in seconds, as PortAudio reports it. GUI thread.
   double OutputLatency() const { return latency_; }
-  bool StreamOpen() const { return stream_ != nullptr; }  // GUI thread
 
  private:
   friend class PortAudioStream;  // makes it
