@@ -142,7 +142,6 @@ TEST_F(PortAudioDevicesTest, Write_PositionFollowsClock_OneNoticeAfterBlock) {
   TestSink sink;
   auto dev = OpenPlayback(f, sink);
   ASSERT_TRUE(dev);
-  const double latency = dev->OutputLatency();
   WAVEHDR hdr;
   hdr.lpData = sound.data();
   hdr.dwBufferLength = size;
@@ -151,6 +150,7 @@ TEST_F(PortAudioDevicesTest, Write_PositionFollowsClock_OneNoticeAfterBlock) {
 
   const Clock::time_point start = Clock::now();
   ASSERT_TRUE(dev->Write(hdr).ok());
+  const double latency = dev->OutputLatency();  // of the stream the write opened
   std::uint32_t last = 0;
   int steps = 0;
   double maxAhead = -1e9, maxBehind = 0;  // seconds of position against the wall clock
