@@ -1,11 +1,15 @@
-// CPU share of the GUI thread while a recording runs with the live views: 48 kHz 16-bit
-// mono, 0.2 s capture buffers, FftSize 4096 over the full band, a two-tone signal, for 60 s
-// of the simulated input's virtual clock. Every buffer is appended to the recording, one
-// painting job draws it and the peak search updates the readout, as in the program; the
-// offscreen window is shown, so repaints run too. The share is the GUI thread's CPU time
-// over the 60 s of sound recorded; target below 2 % of one core. Left out: the device's
-// own thread (virtual clock) and the finish at the stop.
-// Run on the offscreen platform: QT_QPA_PLATFORM=offscreen.
+// The real cost of a recording with the live views: the main window (offscreen platform)
+// records 48 kHz 16-bit mono in 0.2 s buffers through the real PortAudio device from the
+// monitor of the private sound server's sink (bench/run-audio-benches.sh), with FftSize
+// 4096 over the full band; every buffer is appended, drawn and searched for its base
+// frequency. Each repetition measures, one after the other:
+//  - record: this process (every thread) and the server, from 2 s after REC for 6 s;
+//  - parec: `parec` of the same source in the same format (to /dev/null) and the server,
+//    the same window.
+// Reported as in playback_cpu_bench.cpp: the medians of the CPU shares (% of one core) and
+// wake-ups per second of the program's audio threads and of the server. Target: at most
+// 1.0 % for program and server. Left out: the X server, the start and the finish of the
+// recording (opening the stream, the sound made of the buffers at the stop).
 
 #include <benchmark/benchmark.h>
 
@@ -13,59 +17,75 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <cmath>
-#include <cstdio>
-#include <ctime>
+#include <chrono>
 
 #include "CountedPrompts.h"
 #include "RadioGroup.h"
-#include "audio/SimulatedDevices.h"
+#include "RealAudioBench.h"
+#include "RunLoop.h"
+#include "audio/portaudio/PortAudioDevices.h"
 #include "main.h"
 
 namespace {
+using namespace realaudio;
+using Clock = std::chrono::steady_clock;
 
-double ThreadCpuSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return double(t.tv_sec) + t.tv_nsec * 1e-9;
-}
+constexpr double kSkip = 2.0, kWindow = 6.0;
 
-void BM_RecordCpuShare(benchmark::State& state) {
-  constexpr int kSeconds = 60;
+void BM_RecordCost(benchmark::State& state) {
+  const pid_t server = ServerPid();
+  if (!server) {
+    state.SkipWithError("no private sound server (run bench/run-audio-benches.sh)");
+    return;
+  }
+  PortAudioDevices devices;
+  if (!devices.HasInput()) {
+    state.SkipWithError("PortAudio finds no input device");
+    return;
+  }
+  CountedPrompts prompts;
+  TFormMain form(devices, prompts);
+  form.NewSound.RecSampleRate = 48000;
+  form.NewSound.RecBits = 16;
+  form.View.FftSpan = 24000.0;
+  form.show();
+  RunLoopUntil(Clock::now() + std::chrono::milliseconds(300));
+
+  Shares record, parec;
+  const std::map<pid_t, Cost> before = ThreadCosts(getpid());  // no stream yet
+  const auto self = [&before] { return SelfCost(before); };
+  const auto skip = std::chrono::milliseconds(int(kSkip * 1000));
   for (auto _ : state) {
-    SimulatedDevices devices(SimClockMode::Virtual);
-    devices.SetInputSignal([](std::uint64_t frame) {
-      const double t = double(frame) / 48000;
-      return 0.3 * std::sin(2 * M_PI * 440 * t) + 0.1 * std::sin(2 * M_PI * 1320 * t);
-    });
-    CountedPrompts prompts;
-    TFormMain form(devices, prompts);
-    form.NewSound.RecSampleRate = 48000;
-    form.NewSound.RecBits = 16;
-    form.View.FftSpan = 24000.0;
-    form.show();
-    QCoreApplication::processEvents();
+    const auto t0 = Clock::now();
+    form.NewClick();  // the last recording goes without a question
     form.RepButtonClick();
     form.Choicedatanum->SetItemIndex(4);  // 4096 points: the largest window drawn
     if (!form.Rec.Recording() || form.View.FftSize != 4096) {
       state.SkipWithError("the recording did not start");
       break;
     }
-    const double cpu0 = ThreadCpuSeconds();
-    for (int step = 0; step < kSeconds * 5; ++step) {
-      devices.Advance(std::chrono::milliseconds(200));
-      QCoreApplication::processEvents();  // the notice, then its painting job
-      QCoreApplication::processEvents();
-    }
-    const double cpu = ThreadCpuSeconds() - cpu0;
-    state.SetIterationTime(cpu);
-    state.counters["cpu_pct_of_core"] = 100 * cpu / kSeconds;
-    state.counters["cpu_ms"] = cpu * 1000;
-    state.counters["recorded_s"] = double(form.Rec.Collected()) / 96000;
-    state.counters["boxes"] = prompts.boxes;
+    RunLoopUntil(t0 + skip);
+    Measure(record, kWindow, self, server, RunLoopUntil);
     form.RepButtonClick();
+    const auto end = Clock::now() + std::chrono::seconds(5);
+    while (form.Rec.Stopping() && Clock::now() < end)
+      RunLoopUntil(Clock::now() + std::chrono::milliseconds(50));
+    if (form.Rec.Collected() == 0 && !form.Sound.HasSound()) {
+      state.SkipWithError("nothing was recorded");
+      break;
+    }
+
+    Child anchor({"parec", "--rate=48000", "--channels=1", "--format=s16le", "--raw"}, true);
+    const pid_t pid = anchor.Pid();
+    SleepUntil(Clock::now() + skip);
+    Measure(parec, kWindow, [pid] { return ProcessCost(pid); }, server, SleepUntil);
+    anchor.Stop();
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
   }
+  record.Report(state, "record");
+  parec.Report(state, "parec");
+  state.counters["boxes"] = prompts.boxes;
 }
-BENCHMARK(BM_RecordCpuShare)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordCost)->Iterations(3)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace

@@ -17,16 +17,19 @@
 # The server runs as whoever calls it, root included (CI has no display, no D-Bus session
 # and no sound card): a per-user daemon with its own runtime and home directories under
 # $KELVOR_PULSE_DIR (default /tmp/kelvor-pulse), the native protocol on a socket there with
-# anonymous access, no default script. Its sink is a null sink at 44100 Hz, the rate of the
-# test sound, so nothing is resampled; its monitor is the default source, so what is played
-# can be recorded back. ALSA's default PCM reaches the server through libasound2-plugins'
+# anonymous access, no default script. Its sink is a null sink at $KELVOR_PULSE_RATE Hz
+# (default 44100, the rate of the test sound, so nothing is resampled); its monitor is the
+# default source, so what is played can be recorded back. KELVOR_PULSE_LOOPBACK=0 leaves out
+# the standing low-latency client described below (the benchmarks measure the server's own
+# cost, which that client would swamp). ALSA's default PCM reaches the server through libasound2-plugins'
 # pulse plugin, named in an ALSA configuration file that ALSA_CONFIG_PATH adds to the
 # system's own for the tests alone.
 set -uo pipefail
 
 dir="${KELVOR_PULSE_DIR:-/tmp/kelvor-pulse}"
 sink=kelvor_null
-rate=44100
+rate="${KELVOR_PULSE_RATE:-44100}"
+loopback="${KELVOR_PULSE_LOOPBACK:-1}"
 socket="$dir/native"
 
 warn() { echo "start-pulse: $*; the real-device tests cannot run" >&2; exit 0; }
@@ -93,10 +96,12 @@ if ! running; then
   cat >"$dir/kelvor.pa" <<EOF
 load-module module-native-protocol-unix auth-anonymous=1 socket=$socket
 load-module module-null-sink sink_name=$sink rate=$rate channels=2
-load-module module-null-sink sink_name=kelvor_drain rate=$rate channels=2
-load-module module-loopback source=$sink.monitor sink=kelvor_drain latency_msec=20
 set-default-sink $sink
 set-default-source $sink.monitor
+EOF
+  [ "$loopback" = 0 ] || cat >>"$dir/kelvor.pa" <<EOF
+load-module module-null-sink sink_name=kelvor_drain rate=$rate channels=2
+load-module module-loopback source=$sink.monitor sink=kelvor_drain latency_msec=20
 EOF
   cat >"$dir/asound.conf" <<EOF
 # ALSA's default PCM and mixer are the PulseAudio server named by PULSE_SERVER.

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <system_error>
@@ -54,6 +55,38 @@ std::optional<int> RunWithoutWindow(const CommandLine& cmd) {
       break;
   }
   return std::nullopt;
+}
+
+// Runs `then` once, just after `widget`'s window has first been exposed (and painted), or
+// after two seconds if it has not been by then (a window that starts hidden).
+void AfterFirstExpose(QWidget& widget, std::function<void()> then) {
+  class Watch final : public QObject {
+   public:
+    Watch(QObject* parent, std::function<void()> then)
+        : QObject(parent), then_(std::move(then)) {
+      QTimer::singleShot(2000, this, [this] { Fire(); });
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      const auto* window = qobject_cast<QWindow*>(watched);
+      if (event->type() == QEvent::Expose && window && window->isExposed()) {
+        watched->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { Fire(); });  // after the paint it brings
+      }
+      return false;
+    }
+
+   private:
+    void Fire() {
+      if (!then_) return;
+      const std::function<void()> then = std::move(then_);
+      then_ = nullptr;
+      deleteLater();
+      then();
+    }
+    std::function<void()> then_;
+  };
+  widget.winId();  // makes the window handle to watch
+  widget.windowHandle()->installEventFilter(new Watch(&widget, std::move(then)));
 }
 
 // Without a display the toolkit would abort; say so plainly instead.
@@ -125,22 +158,30 @@ int RunWindow(KelvorApplication& app, const CommandLine& cmd) {
   Prompts& prompts = unattended ? static_cast<Prompts&>(printed) : asked;
   app.SetPrompts(&prompts);
   std::unique_ptr<AudioDevices> devices;
-  if (unattended)
+  DefaultAudioDevices* system = nullptr;  // scanned once the window is up
+  if (unattended) {
     devices = std::make_unique<SimulatedDevices>(
         SimClockMode::Real, "Simulated sound device (a screenshot run plays nothing)");
-  else
-    devices = MakeSystemAudioDevices();
+  } else {
+    auto made = MakeSystemAudioDevices();
+    system = made.get();
+    devices = std::move(made);
+  }
   TFormMain form(*devices, prompts);
-  form.show();
-  QTimer::singleShot(0, &form, [&form, &cmd] {
+  // The window comes first; then the sound devices are looked for (off the GUI thread) and
+  // the file is opened, which needs them.
+  AfterFirstExpose(form, [&app, &form, system, &cmd, unattended] {
+    if (system) system->StartProbe();
     if (!cmd.file.empty()) form.OpenFileNamed(QByteArray::fromStdString(cmd.file));
-    if (!cmd.mixer) return;
-    if (cmd.file.empty())
-      form.MixerClick();
-    else
-      form.fftmixClick();
+    if (cmd.mixer) {
+      if (cmd.file.empty())
+        form.MixerClick();
+      else
+        form.fftmixClick();
+    }
+    if (unattended) ShootWhenShown(app, form, cmd);
   });
-  if (unattended) ShootWhenShown(app, form, cmd);
+  form.show();
   const int code = app.exec();
   app.SetPrompts(nullptr);
   return code;

@@ -49,10 +49,17 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   BindHandlers();
   pump_ = new NoticePump(notices_, this, [this](const DeviceNotice& n) {
     if (shutDown_) return;  // late notices of devices given up at the shutdown
-    if (n.kind == DeviceNotice::Kind::OutputDone)
-      MMWomDone();
-    else
-      MMWimData(n.hdr);
+    switch (n.kind) {
+      case DeviceNotice::Kind::OutputDone:
+        MMWomDone();
+        break;
+      case DeviceNotice::Kind::InputData:
+        MMWimData(n.hdr);
+        break;
+      case DeviceNotice::Kind::OutputLost:  // the block's own notice follows
+      case DeviceNotice::Kind::InputLost:
+        break;
+    }
   });
   FormCreate();
   // Fixed border: the window keeps the size of its menu bar and client area.

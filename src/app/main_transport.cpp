@@ -61,7 +61,9 @@ void TFormMain::PlayOrStop() {
   const std::int32_t pos = Player.PlayPos();
   if (!Sound.HasSound() || pos < 0 || pos >= Sound.Size()) return;
   PlayButton->setText("STOP");
-  const Transport::StartResult r = Player.Start();
+  // The mixer's notes must sound at once; a held sound plays with long device buffers.
+  const Transport::StartResult r =
+      Player.Start(MixerOpen ? PlaybackUse::Note : PlaybackUse::Sound);
   SyncTimer();
   if (r.ok()) return;
   // The box shows over STOP; the caption goes back once it is closed.

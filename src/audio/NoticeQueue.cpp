@@ -17,6 +17,10 @@ void NoticeQueue::PostInputData(WAVEHDR* hdr) noexcept {
   Post({DeviceNotice::Kind::InputData, hdr});
 }
 
+void NoticeQueue::PostOutputLost() noexcept { Post({DeviceNotice::Kind::OutputLost, nullptr}); }
+
+void NoticeQueue::PostInputLost() noexcept { Post({DeviceNotice::Kind::InputLost, nullptr}); }
+
 void NoticeQueue::Post(DeviceNotice notice) noexcept {
   if (!ring_.TryPush(notice)) {
     dropped_.fetch_add(1, std::memory_order_relaxed);

@@ -21,7 +21,7 @@
 struct WAVEHDR;
 
 struct DeviceNotice {
-  enum class Kind : std::uint8_t { OutputDone, InputData };
+  enum class Kind : std::uint8_t { OutputDone, InputData, OutputLost, InputLost };
   Kind kind = Kind::OutputDone;
   WAVEHDR* hdr = nullptr;  // InputData only: the returned capture buffer
 };
@@ -38,6 +38,8 @@ class NoticeQueue final : public DeviceNoticeSink {
   // Any thread; never allocate, lock or block.
   void PostOutputDone() noexcept override;
   void PostInputData(WAVEHDR* hdr) noexcept override;
+  void PostOutputLost() noexcept override;
+  void PostInputLost() noexcept override;
 
   // Becomes readable when notices wait. -1 if the kernel refused an eventfd; the queue
   // still works then, but nothing wakes the consumer (it must poll Drain).

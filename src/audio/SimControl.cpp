@@ -103,3 +103,21 @@ void SimControl::AdvanceAll(std::chrono::microseconds dt) {
   for (SimulatedWaveOut* out : outs_) out->AdvanceBy(dt);
   for (SimulatedWaveIn* in : ins_) in->AdvanceBy(dt);
 }
+
+void SimControl::LoseAll() {
+  std::lock_guard lock(mutex_);  // keeps the listed devices alive, as in AdvanceAll
+  gone_ = true;
+  for (SimulatedWaveOut* out : outs_) out->Lose();
+  for (SimulatedWaveIn* in : ins_) in->Lose();
+}
+
+void SimControl::SetGone(bool gone) {
+  std::lock_guard lock(mutex_);
+  gone_ = gone;
+}
+
+DeviceResult SimControl::GoneRefusal() const {
+  std::lock_guard lock(mutex_);
+  if (!gone_) return DeviceResult::Ok();
+  return DeviceResult::Error(SimError::kLost, "The sound server is not running.");
+}

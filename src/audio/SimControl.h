@@ -39,6 +39,7 @@ enum class SimClockMode : std::uint8_t { Virtual, Real };
 // Codes of the device's own refusals (the numbers the platform uses for the same cases).
 namespace SimError {
 constexpr int kClosed = 5;        // call on a device already closed
+constexpr int kLost = 6;          // open, write or start while the sound server is gone
 constexpr int kBadParam = 11;     // header without data, capture buffer of 0 bytes
 constexpr int kBadFormat = 32;    // open with a format the device cannot take
 constexpr int kStillQueued = 33;  // close or unprepare while a block is still queued
@@ -77,6 +78,12 @@ class SimControl {
   // Virtual clock: moves every live device on by `dt`, posting the notices that fall due.
   void AdvanceAll(std::chrono::microseconds dt);
 
+  // The sound server dies (every live device is lost) or comes back. While it is gone,
+  // opens, writes and starts are refused with kLost.
+  void LoseAll();
+  void SetGone(bool gone);
+  DeviceResult GoneRefusal() const;  // kLost while gone, otherwise Ok
+
  private:
   struct Refusal {
     bool active = false;
@@ -95,4 +102,5 @@ class SimControl {
   SimSignal signal_;
   std::vector<SimulatedWaveOut*> outs_;  // oldest first
   std::vector<SimulatedWaveIn*> ins_;
+  bool gone_ = false;
 };

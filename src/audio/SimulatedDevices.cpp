@@ -20,6 +20,7 @@ DeviceResult OpenDevice(SimControl& control, SimCall call, const WAVEFORMATEX& f
                         std::unique_ptr<Interface>& out, Make make) {
   control.NoteOpenRequest(call, format);
   if (DeviceResult r = control.Enter(call); !r.ok()) return r;
+  if (DeviceResult r = control.GoneRefusal(); !r.ok()) return r;
   if (std::string problem = SimulatedDevices::FormatProblem(format); !problem.empty())
     return DeviceResult::Error(SimError::kBadFormat, std::move(problem));
   try {
@@ -63,6 +64,10 @@ void SimulatedDevices::SetInputSignal(SimSignal signal) { control_->SetSignal(st
 void SimulatedDevices::Advance(std::chrono::microseconds dt) {
   if (mode_ == SimClockMode::Virtual) control_->AdvanceAll(dt);
 }
+
+void SimulatedDevices::LoseServer() { control_->LoseAll(); }
+
+void SimulatedDevices::RestoreServer() { control_->SetGone(false); }
 
 int SimulatedDevices::Calls(SimCall call) const { return control_->Calls(call); }
 

@@ -50,6 +50,11 @@ class SimulatedDevices final : public AudioDevices {
   // Virtual clock only (no effect in real-clock mode): `dt` passes for every live device;
   // the notices that fall due are posted to their sinks before Advance returns.
   void Advance(std::chrono::microseconds dt);
+  // The sound server dies: every live device is lost (each posts its lost notice; a
+  // playback device returns its block, a capture device keeps its buffers for Reset), and
+  // opens, writes and starts are refused (SimError::kLost) until RestoreServer.
+  void LoseServer();
+  void RestoreServer();
 
   // --- inspection (not counted as calls) ---
   int Calls(SimCall call) const;

@@ -60,6 +60,7 @@ DeviceResult SimulatedWaveIn::AddBuffer(WAVEHDR& hdr) {
 }
 
 DeviceResult SimulatedWaveIn::Start() {
+  if (DeviceResult r = control_->GoneRefusal(); !r.ok()) return r;  // before our lock
   {
     std::unique_lock<std::mutex> lock;
     if (DeviceResult r = Begin(SimCall::Start, lock); !r.ok()) return r;
@@ -106,6 +107,14 @@ void SimulatedWaveIn::SetSignal(SimSignal signal) {
   std::lock_guard lock(mutex_);
   signal_ = std::move(signal);
   cachedFrame_ = UINT64_MAX;
+}
+
+void SimulatedWaveIn::Lose() {
+  std::lock_guard lock(mutex_);
+  if (closed_) return;
+  CatchUpLocked();
+  sink_.PostInputLost();
+  started_ = false;
 }
 
 bool SimulatedWaveIn::Started() const {

@@ -34,6 +34,9 @@ class SimulatedWaveIn final : public WaveInDevice, public SimulatedDevice {
   DeviceResult Close() override;  // refused while buffers are queued: reset first
 
   void SetSignal(SimSignal signal);  // from SimControl, under its lock
+  // The sound server died (SimControl, under its lock): posts the lost notice and fills
+  // nothing more; the queued buffers wait for Reset.
+  void Lose();
 
   // Inspection for tests; not counted as calls. They catch up with the real clock first.
   bool Started() const;

@@ -41,6 +41,7 @@ DeviceResult SimulatedWaveOut::Unprepare(WAVEHDR& hdr) {
 }
 
 DeviceResult SimulatedWaveOut::Write(WAVEHDR& hdr) {
+  if (DeviceResult r = control_->GoneRefusal(); !r.ok()) return r;  // before our lock
   {
     std::unique_lock<std::mutex> lock;
     if (DeviceResult r = Begin(SimCall::Write, lock); !r.ok()) return r;
@@ -74,19 +75,31 @@ DeviceResult SimulatedWaveOut::Reset() {
   {
     std::unique_lock<std::mutex> lock;
     if (DeviceResult r = Begin(SimCall::ResetOut, lock); !r.ok()) return r;
-    while (!queue_.empty()) {
-      WAVEHDR* hdr = queue_.front();
-      queue_.pop_front();
-      hdr->dwFlags = (hdr->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
-      sink_.PostOutputDone();
-    }
-    headPlayed_ = 0;
+    ReturnAllLocked();
     played_ = 0;
     paused_ = false;
     clock_.Restart();
   }
   WakeWorker();
   return DeviceResult::Ok();
+}
+
+void SimulatedWaveOut::Lose() {
+  std::lock_guard lock(mutex_);
+  if (closed_) return;
+  CatchUpLocked();
+  sink_.PostOutputLost();
+  ReturnAllLocked();
+}
+
+void SimulatedWaveOut::ReturnAllLocked() {
+  while (!queue_.empty()) {
+    WAVEHDR* hdr = queue_.front();
+    queue_.pop_front();
+    hdr->dwFlags = (hdr->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
+    sink_.PostOutputDone();
+  }
+  headPlayed_ = 0;
 }
 
 DeviceResult SimulatedWaveOut::Close() {

@@ -33,6 +33,10 @@ class SimulatedWaveOut final : public WaveOutDevice, public SimulatedDevice {
   // Refused while a block is queued: the caller resets first.
   DeviceResult Close() override;
 
+  // The sound server died (SimControl, under its lock): posts the lost notice, then
+  // returns every queued block with its notice; the position stays where it was.
+  void Lose();
+
   // Inspection for tests; not counted as calls. They catch up with the real clock first.
   std::uint64_t Position();  // bytes, as GetPosition would answer
   bool Paused() const;
@@ -43,6 +47,7 @@ class SimulatedWaveOut final : public WaveOutDevice, public SimulatedDevice {
   std::optional<std::uint64_t> FramesToNextEventLocked() const override;
   void ConsumeFramesLocked(std::uint64_t frames) override;
   bool QueuedLocked(const WAVEHDR& hdr) const;
+  void ReturnAllLocked();  // every queued block done, oldest first, one notice each
 
   std::deque<WAVEHDR*> queue_;     // written blocks not yet done; front plays
   std::uint32_t headPlayed_ = 0;   // bytes of the front block already played

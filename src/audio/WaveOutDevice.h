@@ -9,9 +9,28 @@
 //  - after the block has played, or after Reset has returned it, exactly one
 //    PostOutputDone reaches the sink;
 //  - Pause and Reset return at once; Reset stops the sound and returns the block.
+//
+// Cost: an open device that plays nothing holds no stream of the sound system (neither
+// the program nor the sound server wakes for it); the stream exists from a Write until
+// the block has been heard, paused or reset.
+//
+// Loss: when the device goes away (the sound server dies, the card is unplugged) it posts
+// PostOutputLost once, then returns the block it was playing with its one PostOutputDone;
+// GetPosition keeps answering what had been heard by then. The object stays usable:
+// Reset, Unprepare and Close succeed; a later Write tries the sound system afresh and
+// answers with its refusal while it is still gone.
+
+#include <cstdint>
 
 #include "audio/DeviceResult.h"
 #include "base/wavetypes.h"
+
+// What the blocks written from now on are for. The device chooses its buffering by it and
+// nothing else: the contract above holds for both.
+enum class PlaybackUse : std::uint8_t {
+  Sound,  // a held sound played from the cursor on: long buffers, few wake-ups
+  Note,   // the mixer's notes: a key must be heard within about 10 ms
+};
 
 class WaveOutDevice {
 public:
@@ -23,4 +42,7 @@ public:
   virtual DeviceResult Pause() = 0;
   virtual DeviceResult Reset() = 0;
   virtual DeviceResult Close() = 0;
+  // Applies from the next Write; Sound until told otherwise. A device whose buffering
+  // does not matter ignores it.
+  virtual void SetUse(PlaybackUse) {}
 };

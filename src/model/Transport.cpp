@@ -39,7 +39,7 @@ void Transport::CloseOut() {
   outOpen_ = false;
 }
 
-Transport::StartResult Transport::Start() {
+Transport::StartResult Transport::Start(PlaybackUse use) {
   WAVEHDR* hdr = sound_.Header();
   if (!out_ || !hdr || !sound_.Data()) return {StartResult::Step::Prepare, DeviceResult::Error(-1, "No sound.")};
   hdr->dwFlags = 0;
@@ -51,6 +51,7 @@ Transport::StartResult Transport::Start() {
     return {StartResult::Step::Prepare, r};
   }
   timerOn_ = true;
+  out_->SetUse(use);
   if (DeviceResult r = out_->Write(*hdr); !r.ok()) {
     timerOn_ = false;
     CloseOut();

@@ -51,14 +51,15 @@ public:
   // stay as they are (callers stop first).
   void CloseOut();
 
-  // Starts playing the document from PlayPos to its end. Which step a refusal came from
-  // decides nothing but the box; after either, the device is closed.
+  // Starts playing the document from PlayPos to its end; `use` lets the device choose its
+  // buffering (a note must be heard at once, a long sound wants few wake-ups). Which step
+  // a refusal came from decides nothing but the box; after either, the device is closed.
   struct StartResult {
     enum class Step : std::uint8_t { Done, Prepare, Write } step = Step::Done;
     DeviceResult device;
     bool ok() const { return step == Step::Done; }
   };
-  StartResult Start();
+  StartResult Start(PlaybackUse use = PlaybackUse::Sound);
   // Ends the playback now and opens a fresh device; returns that open's result.
   DeviceResult Stop();
 

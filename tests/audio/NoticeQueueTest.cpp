@@ -32,14 +32,18 @@ TEST(NoticeQueue, Drain_HandsNoticesInPostingOrderAndClearsWake) {
   q.PostInputData(&a);
   q.PostOutputDone();
   q.PostInputData(&b);
+  q.PostOutputLost();
+  q.PostInputLost();
   EXPECT_TRUE(WakeSignalled(q));
 
   const auto got = DrainAll(q);
-  ASSERT_EQ(got.size(), 3u);
+  ASSERT_EQ(got.size(), 5u);
   EXPECT_EQ(got[0].kind, DeviceNotice::Kind::InputData);
   EXPECT_EQ(got[0].hdr, &a);
   EXPECT_EQ(got[1].kind, DeviceNotice::Kind::OutputDone);
   EXPECT_EQ(got[2].hdr, &b);
+  EXPECT_EQ(got[3].kind, DeviceNotice::Kind::OutputLost);
+  EXPECT_EQ(got[4].kind, DeviceNotice::Kind::InputLost);
   EXPECT_FALSE(WakeSignalled(q));
   EXPECT_TRUE(DrainAll(q).empty());
 }

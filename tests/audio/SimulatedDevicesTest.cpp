@@ -179,55 +179,6 @@ TEST(SimulatedWaveOut, Write_BlocksPlayInOrderAndABrokenLastFrameStillEnds) {
   EXPECT_EQ(p.Position(), 800u);  // whole frames of 802 bytes
 }
 
-TEST(SimulatedWaveOut, Reset_ReturnsBlockAtOnceWithOneNoticeAndZeroesPosition) {
-  Playback p(Pcm(8000, 16, 2), 4000);
-  p.Start();
-  p.devices.Advance(milliseconds(50));
-  EXPECT_EQ(p.Position(), 1600u);
-  EXPECT_EQ(p.out->Close().code, SimError::kStillQueued);  // caller must reset first
-  EXPECT_EQ(p.out->Unprepare(p.hdr).code, SimError::kStillQueued);
-
-  ASSERT_TRUE(p.out->Reset().ok());
-  EXPECT_EQ(p.sink.outputDone, 1);  // posted by Reset itself, no time needed
-  EXPECT_EQ(p.hdr.dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
-  EXPECT_EQ(p.Position(), 0u);
-  p.devices.Advance(milliseconds(500));
-  EXPECT_EQ(p.sink.outputDone, 1);
-
-  EXPECT_TRUE(p.out->Unprepare(p.hdr).ok());
-  EXPECT_FALSE(p.hdr.dwFlags & WHDR_PREPARED);
-  EXPECT_TRUE(p.out->Close().ok());
-  EXPECT_FALSE(p.devices.OutOpen());
-  MMTIME t;
-  EXPECT_EQ(p.out->GetPosition(t).code, SimError::kClosed);
-}
-
-TEST(SimulatedWaveOut, Pause_HoldsPositionUntilReset) {
-  Playback p(Pcm(8000, 16, 2), 4000);
-  p.Start();
-  p.devices.Advance(milliseconds(10));
-  ASSERT_TRUE(p.out->Pause().ok());
-  p.devices.Advance(milliseconds(500));
-  EXPECT_EQ(p.Position(), 320u);
-  EXPECT_EQ(p.sink.outputDone, 0);
-  ASSERT_TRUE(p.out->Reset().ok());
-  EXPECT_EQ(p.sink.outputDone, 1);
-
-  // After the reset the device plays again, from position 0.
-  ASSERT_TRUE(p.out->Write(p.hdr).ok());
-  p.devices.Advance(milliseconds(125));
-  EXPECT_EQ(p.sink.outputDone, 2);
-  EXPECT_EQ(p.Position(), 4000u);
-}
-
-TEST(SimulatedWaveOut, Write_RefusesUnpreparedOrAlreadyQueuedBlock) {
-  Playback p(Pcm(8000, 8, 1), 100);
-  EXPECT_EQ(p.out->Write(p.hdr).code, SimError::kUnprepared);
-  p.Start();
-  EXPECT_EQ(p.out->Write(p.hdr).code, SimError::kStillQueued);
-  EXPECT_EQ(p.devices.LiveOut()->QueuedBlocks(), 1u);
-}
-
 TEST(SimulatedWaveOut, Destroy_DropsQueuedBlockWithoutNotice) {
   Playback p(Pcm(8000, 8, 1), 100);
   p.Start();
@@ -309,6 +260,20 @@ TEST(SimulatedDevices, Refuse_CodeZeroStillFails) {
   EXPECT_EQ(devices.Description(), "Simulated sound device (no sound card found)");
 }
 
+TEST(SimulatedDevices, LoseServer_RefusesOpensUntilRestored) {
+  SimulatedDevices devices;
+  Recorder sink;
+  std::unique_ptr<WaveOutDevice> out;
+  std::unique_ptr<WaveInDevice> in;
+  devices.LoseServer();
+  EXPECT_EQ(devices.OpenOut(Pcm(8000, 8, 1), sink, out).code, SimError::kLost);
+  EXPECT_EQ(devices.OpenIn(Pcm(8000, 8, 1), sink, in).code, SimError::kLost);
+  EXPECT_TRUE(!out && !in && sink.posts.empty());
+  devices.RestoreServer();
+  EXPECT_TRUE(devices.OpenOut(Pcm(8000, 8, 1), sink, out).ok());
+  EXPECT_TRUE(devices.OpenIn(Pcm(8000, 8, 1), sink, in).ok());
+}
+
 // --- capture ---
 
 TEST(SimulatedWaveIn, Start_FillsBuffersInOrderWithSignalBytesAt8Bits) {
@@ -367,32 +332,6 @@ TEST(SimulatedWaveIn, Start_WithoutSignalRecordsSilenceAndLosesFramesWithoutBuff
   c16.devices.Advance(milliseconds(1));
   EXPECT_EQ(c16.buffers[0][0], 0x00);  // the buffer starts at frame 80, not 0
   EXPECT_EQ(c16.buffers[0][1], 0x40);
-}
-
-TEST(SimulatedWaveIn, Reset_ReturnsPartlyFilledBufferThenEmptyOnesInOrder) {
-  Capture c(Pcm(8000, 8, 1), 3, 100);
-  for (auto& h : c.hdrs) ASSERT_TRUE(c.in->AddBuffer(h).ok());
-  ASSERT_TRUE(c.in->Start().ok());
-  c.devices.Advance(milliseconds(15));  // 120 frames: one full, 20 into the next
-  ASSERT_EQ(c.sink.posts.size(), 1u);
-  EXPECT_EQ(c.in->Close().code, SimError::kStillQueued);
-  EXPECT_EQ(c.in->Unprepare(c.hdrs[2]).code, SimError::kStillQueued);
-
-  ASSERT_TRUE(c.in->Reset().ok());
-  ASSERT_EQ(c.sink.posts.size(), 3u);
-  EXPECT_EQ(c.sink.posts[1], &c.hdrs[1]);
-  EXPECT_EQ(c.hdrs[1].dwBytesRecorded, 20u);
-  EXPECT_EQ(c.sink.posts[2], &c.hdrs[2]);
-  EXPECT_EQ(c.hdrs[2].dwBytesRecorded, 0u);
-  EXPECT_EQ(c.hdrs[2].dwFlags & (WHDR_DONE | WHDR_INQUEUE), WHDR_DONE);
-  EXPECT_FALSE(c.devices.LiveIn()->Started());
-  c.devices.Advance(milliseconds(100));
-  EXPECT_EQ(c.sink.posts.size(), 3u);
-
-  for (auto& h : c.hdrs) ASSERT_TRUE(c.in->Unprepare(h).ok());
-  EXPECT_EQ(c.in->AddBuffer(c.hdrs[0]).code, SimError::kUnprepared);
-  EXPECT_TRUE(c.in->Close().ok());
-  EXPECT_FALSE(c.devices.InOpen());
 }
 
 // --- real clock (waits are generous; nothing asserts on timing) ---

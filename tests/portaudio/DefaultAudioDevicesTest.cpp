@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
 #include <future>
@@ -90,19 +91,32 @@ DefaultAudioDevices::Probe FakeProbe(bool output, bool input, SimulatedDevices**
 }
 }  // namespace
 
-TEST(DefaultAudioDevices, Construct_DoesNotWaitForProbe) {
+TEST(DefaultAudioDevices, Construct_ScansNothing_StartProbeScansOffTheCallingThread) {
   std::promise<void> release;
   std::shared_future<void> released = release.get_future().share();
   std::promise<std::thread::id> ranOn;
+  std::atomic<int> probes{0};
   SimulatedDevices* real = nullptr;
   auto probe = FakeProbe(true, true, &real);
+  {
+    DefaultAudioDevices idle([&] {
+      ++probes;
+      return probe();
+    });
+  }  // neither made nor destroyed with a scan
+  ASSERT_EQ(probes.load(), 0);
+
   DefaultAudioDevices devices([&] {
+    ++probes;
     ranOn.set_value(std::this_thread::get_id());
     released.wait();  // a sound system that takes its time
     return probe();
   });
-  // Constructed while the probe still waits; it runs on a thread of its own. (Released
-  // before the check: a failure must not leave the destructor joining a waiting probe.)
+  devices.StartProbe();
+  devices.StartProbe();  // once is enough
+  // StartProbe returned while the probe still waits; it runs on a thread of its own.
+  // (Released before the check: a failure must not leave the destructor joining a waiting
+  // probe.)
   const std::thread::id probeThread = ranOn.get_future().get();
   release.set_value();
   ASSERT_NE(probeThread, std::this_thread::get_id());
@@ -110,6 +124,7 @@ TEST(DefaultAudioDevices, Construct_DoesNotWaitForProbe) {
   std::unique_ptr<WaveOutDevice> out;
   ASSERT_TRUE(devices.OpenOut(Mono8k(), sink, out).ok());  // waits for the probe, then opens
   ASSERT_TRUE(out);
+  ASSERT_EQ(probes.load(), 1);
 }
 
 TEST(DefaultAudioDevices, OpenOut_BothReal_UsesRealDevicesQuietly) {

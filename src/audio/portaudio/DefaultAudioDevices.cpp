@@ -16,20 +16,27 @@ std::string SimulatedPart(bool output, bool input) {
 
 DefaultAudioDevices::DefaultAudioDevices() : DefaultAudioDevices(&ProbePortAudio) {}
 
-DefaultAudioDevices::DefaultAudioDevices(Probe probe) : probe_(std::move(probe)) {
+DefaultAudioDevices::DefaultAudioDevices(Probe probe) : probe_(std::move(probe)) {}
+
+DefaultAudioDevices::~DefaultAudioDevices() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void DefaultAudioDevices::StartProbe() {
+  if (probed_ || thread_.joinable()) return;
   try {
-    thread_ = std::thread([this] {
-      Found found = probe_();
-      if (const std::string line = Notice(found); !line.empty())
-        std::fprintf(stderr, "kelvor: %s\n", line.c_str());
-      found_ = std::move(found);
-    });
+    thread_ = std::thread([this] { found_ = RunProbe(probe_); });
   } catch (const std::system_error&) {
     // No thread to spare: the probe runs when a device is first needed.
   }
 }
 
-DefaultAudioDevices::~DefaultAudioDevices() { AwaitProbe(); }
+DefaultAudioDevices::Found DefaultAudioDevices::RunProbe(const Probe& probe) {
+  Found found = probe();
+  if (const std::string line = Notice(found); !line.empty())
+    std::fprintf(stderr, "kelvor: %s\n", line.c_str());
+  return found;
+}
 
 DefaultAudioDevices::Found DefaultAudioDevices::ProbePortAudio() {
   Found found;
@@ -57,13 +64,10 @@ std::string DefaultAudioDevices::Notice(const Found& found) {
 
 void DefaultAudioDevices::AwaitProbe() const {
   if (probed_) return;
-  if (thread_.joinable()) {
+  if (thread_.joinable())
     thread_.join();
-  } else {
-    found_ = probe_();
-    if (const std::string line = Notice(found_); !line.empty())
-      std::fprintf(stderr, "kelvor: %s\n", line.c_str());
-  }
+  else
+    found_ = RunProbe(probe_);
   probed_ = true;
   if (!found_.output || !found_.input)
     simulated_ = std::make_unique<SimulatedDevices>(SimClockMode::Real, Description());

@@ -4,10 +4,13 @@
 // direction (playback or recording) it has none for. The user is told once, quietly: one
 // line on stderr when the probe ends, and a line in Description() (the About box).
 //
-// Start-up never waits for the sound system: the constructor only starts a thread that
-// initialises PortAudio. The first OpenOut, OpenIn or Description waits for that thread;
-// they come after a user action. The destructor waits for it as well; PortAudio ends once
-// the devices opened through it are gone too.
+// Start-up never waits for the sound system. Initialising PortAudio scans every device the
+// host knows (with Debian's ALSA configuration that loads plugins and the codec libraries
+// behind them: tens of milliseconds of CPU), so nothing is scanned at construction:
+// StartProbe, called once the window is on the screen, runs the scan on a thread of its
+// own. The first OpenOut, OpenIn or Description waits for that thread, or scans on the
+// spot when none was started. The destructor waits for a scan under way, and starts none;
+// PortAudio ends once the devices opened through it are gone too.
 //
 // GUI thread only. The probe thread touches nothing of this object until it is joined.
 
@@ -36,7 +39,7 @@ class DefaultAudioDevices final : public AudioDevices {
 
   // Probes PortAudio's default devices.
   DefaultAudioDevices();
-  // Runs `probe` on the probe thread instead (tests).
+  // Runs `probe` instead (tests).
   explicit DefaultAudioDevices(Probe probe);
   ~DefaultAudioDevices() override;
   DefaultAudioDevices(const DefaultAudioDevices&) = delete;
@@ -48,6 +51,10 @@ class DefaultAudioDevices final : public AudioDevices {
                       std::unique_ptr<WaveInDevice>& out) override;
   std::string Description() const override;
 
+  // Starts the probe on a thread of its own, unless it has started or run already. When
+  // no thread can be made the probe waits for the first call that needs it.
+  void StartProbe();
+
   // Waits for the probe; then whether playback and recording reach a real device.
   bool RealOutput() const;
   bool RealInput() const;
@@ -56,6 +63,7 @@ class DefaultAudioDevices final : public AudioDevices {
 
  private:
   void AwaitProbe() const;
+  static Found RunProbe(const Probe& probe);  // the probe, and its stderr line
   static std::string Notice(const Found& found);  // the stderr line; empty when all is real
 
   Probe probe_;

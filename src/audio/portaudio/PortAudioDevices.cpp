@@ -41,7 +41,8 @@ DeviceResult PortAudioDevices::OpenOut(const WAVEFORMATEX& format, DeviceNoticeS
   if (DeviceResult r = PortAudioFormat::From(format, checked); !r.ok()) return r;
   if (!session_->ok()) return PortAudioError(paNotInitialized);
   if (!HasOutput()) return NoDevice("output");
-  return PortAudioOutDevice::Open(session_, session_->DefaultOutput(), format, sink, out);
+  return PortAudioOutDevice::Open(session_, session_->DefaultOutput(), format, sink, out,
+                                  accepted_);
 }
 
 DeviceResult PortAudioDevices::OpenIn(const WAVEFORMATEX& format, DeviceNoticeSink& sink,

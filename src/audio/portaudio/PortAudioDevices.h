@@ -10,6 +10,7 @@
 #include <string>
 
 #include "audio/AudioDevices.h"
+#include "audio/portaudio/PortAudioOutDevice.h"
 
 class PortAudioSession;
 
@@ -36,4 +37,5 @@ class PortAudioDevices final : public AudioDevices {
 
  private:
   std::shared_ptr<PortAudioSession> session_;
+  PortAudioOutDevice::Accepted accepted_;
 };

@@ -15,8 +15,23 @@ DeviceResult PortAudioInDevice::Open(std::shared_ptr<PortAudioSession> session, 
 }
 
 PortAudioInDevice::PortAudioInDevice(std::shared_ptr<PortAudioSession> session,
-                                     const PortAudioFormat& format, DeviceNoticeSink& sink)
-    : PortAudioStream(std::move(session), format, sink, Direction::Input) {}
+                                     const PortAudioFormat& format, DeviceNoticeSink& sink,
+                                     int device)
+    : PortAudioStream(std::move(session), format, sink, Direction::Input, device) {}
+
+DeviceResult PortAudioInDevice::Begin() {
+  return OpenStream(&Callback, &StreamFinished, this,
+                    StreamBuffering::For(format_.rate, PlaybackUse::Sound));
+}
+
+// Audio thread, as the stream ends: unless this side stopped it, the host did (the sound
+// server died). The buffers stay queued for Reset.
+void PortAudioInDevice::StreamFinished(void* self) {
+  auto* dev = static_cast<PortAudioInDevice*>(self);
+  if (!dev->EndedByHost()) return;
+  dev->deviceLost_.store(true, std::memory_order_release);
+  dev->sink_.PostInputLost();
+}
 
 int PortAudioInDevice::Callback(const void* input, void*, unsigned long frames,
                                 const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
@@ -113,8 +128,10 @@ DeviceResult PortAudioInDevice::AddBuffer(WAVEHDR& hdr) {
 
 DeviceResult PortAudioInDevice::Start() {
   if (closed_) return Closed();
+  if (deviceLost_.load(std::memory_order_acquire))
+    return DeviceResult::Error(paDeviceUnavailable, "The sound input device was lost.");
   if (started_) return DeviceResult::Ok();
-  if (const PaError error = Pa_StartStream(stream_); error != paNoError)
+  if (const PaError error = StartStream(); error != paNoError)
     return PortAudioError(error);
   started_ = true;
   return DeviceResult::Ok();
@@ -133,5 +150,6 @@ DeviceResult PortAudioInDevice::Close() {
   if (AnyQueued()) return StillQueued(kHeld);
   CloseStream();
   started_ = false;
+  closed_ = true;
   return DeviceResult::Ok();
 }

@@ -4,6 +4,9 @@
 // dwBytesRecorded set and WHDR_DONE, and is posted with PostInputData. Frames that arrive
 // while no buffer waits are lost, as on any capture device.
 //
+// The stream's buffers are long (StreamBuffering's kSoundPeriod): the capture buffers are
+// longer still, and a full one is handed over at most one stream buffer late.
+//
 // Threads: every device call is made on the GUI thread. The stream callback runs on
 // PortAudio's audio thread and only copies frames into the head buffer, moves it on and
 // posts its notice; it never allocates, locks or calls into a toolkit. The added headers
@@ -36,7 +39,7 @@ class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
   DeviceResult AddBuffer(WAVEHDR& hdr) override;
   DeviceResult Start() override;
   // Stops capture and returns every queued buffer, oldest first: the one being filled with
-  // the bytes it holds, the others with 0.
+  // the bytes it holds, the others with 0. Also after the device was lost.
   DeviceResult Reset() override;
   DeviceResult Close() override;  // refused while buffers are queued: reset first
 
@@ -47,7 +50,9 @@ class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
   friend class PortAudioStream;  // opens it
 
   PortAudioInDevice(std::shared_ptr<PortAudioSession> session, const PortAudioFormat& format,
-                    DeviceNoticeSink& sink);
+                    DeviceNoticeSink& sink, int device);
+  DeviceResult Begin();  // opens the stream, not started
+  static void StreamFinished(void* self);
 
   static int Callback(const void* input, void* output, unsigned long frames,
                       const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags flags,
@@ -64,6 +69,7 @@ class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
   LockFreeRing<WAVEHDR*, kMaxQueued> ring_;
   std::uint32_t headFilled_ = 0;  // consumer: bytes already in the head buffer
   std::atomic<std::uint64_t> lost_{0};
+  std::atomic<bool> deviceLost_{false};  // the host ended the stream
 
   bool started_ = false;  // GUI thread
 };

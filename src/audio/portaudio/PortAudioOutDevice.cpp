@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-// The callback shares these with the GUI thread; they must not hide a lock.
+// The callbacks share these with the GUI thread; they must not hide a lock.
 static_assert(std::atomic<double>::is_always_lock_free);
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free);
 
@@ -14,13 +14,27 @@ constexpr const char* kHeld = "a block";  // for StillQueued
 
 DeviceResult PortAudioOutDevice::Open(std::shared_ptr<PortAudioSession> session, int device,
                                       const WAVEFORMATEX& wave, DeviceNoticeSink& sink,
-                                      std::unique_ptr<WaveOutDevice>& out) {
-  return OpenAs<PortAudioOutDevice>(std::move(session), device, wave, sink, out);
+                                      std::unique_ptr<WaveOutDevice>& out,
+                                      Accepted& accepted) {
+  if (accepted.valid && accepted.device == device && accepted.wave == wave && session) {
+    out.reset(new PortAudioOutDevice(std::move(session), accepted.format, sink, device));
+    return DeviceResult::Ok();
+  }
+  std::unique_ptr<PortAudioOutDevice> dev;
+  const DeviceResult r = OpenAs<PortAudioOutDevice>(std::move(session), device, wave, sink, dev);
+  if (dev) accepted = {true, device, wave, dev->format_};
+  out = std::move(dev);
+  return r;
 }
 
 PortAudioOutDevice::PortAudioOutDevice(std::shared_ptr<PortAudioSession> session,
-                                       const PortAudioFormat& format, DeviceNoticeSink& sink)
-    : PortAudioStream(std::move(session), format, sink, Direction::Output) {}
+                                       const PortAudioFormat& format, DeviceNoticeSink& sink,
+                                       int device)
+    : PortAudioStream(std::move(session), format, sink, Direction::Output, device) {}
+
+DeviceResult PortAudioOutDevice::Begin() {
+  return CheckSupported(StreamBuffering::For(format_.rate, PlaybackUse::Sound));
+}
 
 int PortAudioOutDevice::Callback(const void*, void* output, unsigned long frames,
                                  const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags,
@@ -32,7 +46,18 @@ int PortAudioOutDevice::Callback(const void*, void* output, unsigned long frames
                                                       dac);
 }
 
-// Audio thread. Copies, stamps and, once the last frame has played, finishes.
+// Audio thread, as the stream ends: unless this side ended it, the host did (the sound
+// server died): the device is lost and the block comes back.
+void PortAudioOutDevice::StreamFinished(void* self) {
+  auto* dev = static_cast<PortAudioOutDevice*>(self);
+  if (!dev->EndedByHost() || !dev->hdr_) return;
+  dev->lost_.store(true, std::memory_order_release);
+  dev->sink_.PostOutputLost();
+  dev->Finish();
+}
+
+// Audio thread. Copies, stamps and, once the last frame has been heard, finishes and ends
+// the stream (what it still holds is silence).
 int PortAudioOutDevice::Fill(std::uint8_t* out, std::uint32_t frames, double now,
                              double dac) noexcept {
   const std::uint32_t align = format_.blockAlign;
@@ -50,16 +75,18 @@ int PortAudioOutDevice::Fill(std::uint8_t* out, std::uint32_t frames, double now
                 std::size_t{frames - take} * align);
     tailFrames_ += frames - take;
   }
-  if (start + take == frames_ && !finished_.load(std::memory_order_relaxed)) {
-    // Without a stream clock, wait until the host's latency has passed in silence.
-    const bool heard = now > 0.0 ? now >= endTime_ : tailFrames_ >= latency_ * format_.rate;
-    if (heard) Finish();
-  }
-  return paContinue;
+  if (start + take < frames_ || finished_.load(std::memory_order_relaxed)) return paContinue;
+  // Without a stream clock, wait until the host's latency has passed in silence.
+  const bool heard = now > 0.0 ? now >= endTime_ : tailFrames_ >= latency_ * format_.rate;
+  if (!heard) return paContinue;
+  heardAll_.store(true, std::memory_order_release);
+  Finish();
+  EndingItself();
+  return paAbort;
 }
 
 void PortAudioOutDevice::Finish() noexcept {
-  if (finished_.load(std::memory_order_relaxed)) return;
+  if (!hdr_ || finished_.load(std::memory_order_relaxed)) return;
   hdr_->dwFlags = (hdr_->dwFlags & ~WHDR_INQUEUE) | WHDR_DONE;
   finished_.store(true, std::memory_order_release);
   sink_.PostOutputDone();
@@ -70,8 +97,10 @@ bool PortAudioOutDevice::Outstanding() const {
 }
 
 std::uint32_t PortAudioOutDevice::HeardFrames() {
-  if (hdr_ && finished_.load(std::memory_order_acquire)) return heardFrames_ = frames_;
-  if (state_ != State::Playing) return heardFrames_;
+  if (!hdr_) return heardFrames_;
+  if (heardAll_.load(std::memory_order_acquire)) return heardFrames_ = frames_;
+  if (state_ != State::Playing || !stream_ || lost_.load(std::memory_order_acquire))
+    return heardFrames_;
   const std::uint32_t handed = handed_.load(std::memory_order_acquire);
   if (handed == 0) return heardFrames_;
   const double origin = origin_.load(std::memory_order_relaxed);
@@ -94,6 +123,8 @@ void PortAudioOutDevice::ForgetBlock() {
   handed_.store(0, std::memory_order_relaxed);
   origin_.store(0.0, std::memory_order_relaxed);
   finished_.store(false, std::memory_order_relaxed);
+  heardAll_.store(false, std::memory_order_relaxed);
+  lost_.store(false, std::memory_order_relaxed);
   endTime_ = 0;
   tailFrames_ = 0;
   heardFrames_ = 0;
@@ -120,23 +151,29 @@ DeviceResult PortAudioOutDevice::Write(WAVEHDR& hdr) {
   if (!(hdr.dwFlags & WHDR_PREPARED))
     return DeviceResult::Error(PortAudioDeviceCode::kUnprepared, "The block was not prepared.");
   if (Outstanding()) return StillQueued(kHeld);
-  StopStream();  // the silent tail after an earlier block
-  if (hdr_) baseBytes_ += std::uint64_t{frames_} * format_.blockAlign;
+  const std::uint32_t earlier = HeardFrames();
+  CloseStream();  // the earlier block's, ended by now
+  if (hdr_) baseBytes_ += std::uint64_t{earlier} * format_.blockAlign;
   ForgetBlock();
   hdr_ = &hdr;
   data_ = hdr.lpData;
   frames_ = hdr.dwBufferLength / format_.blockAlign;
-  hdr.dwFlags = (hdr.dwFlags & ~WHDR_DONE) | WHDR_INQUEUE;
+  const std::uint32_t flags = hdr.dwFlags;
+  hdr.dwFlags = (flags & ~WHDR_DONE) | WHDR_INQUEUE;
   if (frames_ == 0) {
     Finish();
     return DeviceResult::Ok();
   }
   if (state_ == State::Paused) return DeviceResult::Ok();  // held until Reset returns it
+  DeviceResult r = OpenStream(&Callback, &StreamFinished, this,
+                              StreamBuffering::For(format_.rate, use_));
   // Starting the stream creates the audio thread, which then sees the block set above.
-  if (const PaError error = Pa_StartStream(stream_); error != paNoError) {
-    hdr.dwFlags &= ~WHDR_INQUEUE;
+  if (r.ok()) r = PortAudioError(StartStream());
+  if (!r.ok()) {
+    CloseStream();
+    hdr.dwFlags = flags;
     ForgetBlock();
-    return PortAudioError(error);
+    return r;
   }
   state_ = State::Playing;
   return DeviceResult::Ok();
@@ -153,7 +190,7 @@ DeviceResult PortAudioOutDevice::Pause() {
   if (closed_) return Closed();
   if (state_ == State::Playing) {
     HeardFrames();  // holds what has been heard so far
-    StopStream();
+    CloseStream();  // a pause may last: nothing stays open for it
   }
   state_ = State::Paused;
   return DeviceResult::Ok();
@@ -161,8 +198,8 @@ DeviceResult PortAudioOutDevice::Pause() {
 
 DeviceResult PortAudioOutDevice::Reset() {
   if (closed_) return Closed();
-  StopStream();  // from here on the callback no longer runs: the block is ours
-  if (hdr_) Finish();
+  CloseStream();  // from here on the callbacks no longer run: the block is ours
+  Finish();
   ForgetBlock();
   baseBytes_ = 0;
   state_ = State::Idle;
@@ -174,5 +211,6 @@ DeviceResult PortAudioOutDevice::Close() {
   if (Outstanding()) return StillQueued(kHeld);
   CloseStream();
   ForgetBlock();
+  closed_ = true;
   return DeviceResult::Ok();
 }

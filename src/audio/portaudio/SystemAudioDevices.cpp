@@ -2,6 +2,6 @@
 
 #include "audio/portaudio/DefaultAudioDevices.h"
 
-std::unique_ptr<AudioDevices> MakeSystemAudioDevices() {
+std::unique_ptr<DefaultAudioDevices> MakeSystemAudioDevices() {
   return std::make_unique<DefaultAudioDevices>();
 }
