@@ -16,8 +16,8 @@ Tbitsampling::Tbitsampling(NewSoundSettings& settings, QWidget* owner)
   Bevel1->setObjectName("Bevel1");
   Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(8, 8, 193, 201);
-  Bit = new RadioGroup(this, "Bit", "Bit", 24, 24, 65, 137, {"8 bit", "16bit"});
-  Sampling = new RadioGroup(this, "Sampling", "Sampling", 96, 24, 89, 177,
+  Bit = new RadioGroup(this, "Bit", "Bit", QRect(24, 24, 65, 137), {"8 bit", "16bit"});
+  Sampling = new RadioGroup(this, "Sampling", "Sampling", QRect(96, 24, 89, 177),
                             {"8000 Hz", "11025Hz", "12000Hz", "16000Hz", "22050Hz", "24000Hz",
                              "32000Hz", "44100Hz", "48000Hz"});
   OKBtn = new QPushButton("OK", this);

@@ -265,7 +265,7 @@ private slots:
     QCOMPARE(w->freq->Position(), 100);  // 123456 refused
     QCOMPARE(w->volume->Position(), 300);
     QCOMPARE(w->PhaseEdits[1]->Text(), QString("0"));
-    QCOMPARE(w->PhaseEdits[1]->maxLength(), 4);
+    QCOMPARE(w->PhaseEdits[1]->Limit(), 4);
     QVERIFY(w->PhaseEdits[3]->Text().size() <= 4);
     QVERIFY(h->Player.Playing());
     QVERIFY(AllBytes(Shown(*h), 128));
