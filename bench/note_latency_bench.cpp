@@ -74,8 +74,8 @@ void BM_NoteLatency(benchmark::State& state) {
   form.NewSound.RecSampleRate = 44100;
   form.Timer1->blockSignals(true);
   form.MixerClick();
-  auto* mixer = qobject_cast<Tmixplay*>(form.mixplay.data());
-  if (!mixer || !form.Player.OutDeviceOpen()) {
+  auto* mixer = form.mixplay();
+  if (!mixer || !form.Player().OutDeviceOpen()) {
     state.SkipWithError("the mixer did not open");
     return;
   }
@@ -89,7 +89,7 @@ void BM_NoteLatency(benchmark::State& state) {
     const int before = devices.writes;
     const Clock::time_point sent = Clock::now();
     QApplication::sendEvent(target, &press);
-    if (devices.writes != before + 1 || !form.Player.Playing()) {
+    if (devices.writes != before + 1 || !form.Player().Playing()) {
       state.SkipWithError("the note was not handed to the device");
       break;
     }

@@ -16,12 +16,15 @@ ProgressCallback Follow(Prompts::Progress* box) {
 }  // namespace
 
 TFormMain::FileOutcome TFormMain::LoadWaveFile(const QString& path) {
-  if (Player.OutDeviceOpen()) CloseWaveOut();
+  if (player_.OutDeviceOpen()) CloseWaveOut();
   // Whatever is still held (a sound whose device could not be reopened) is replaced.
   Sound.Free();
   auto progress = prompts_.StartProgress(this, QStringLiteral("Open"));
+  // The bytes of the format chunk that were read stay in the format, also on a failure.
+  WAVEFORMATEX format = Sound.Format();
   const WaveReader::Result r =
-      WaveReader::ReadFile(path.toStdString(), Sound.Format(), Follow(progress.get()));
+      WaveReader::ReadFile(path.toStdString(), format, Follow(progress.get()));
+  Sound.SetFormat(format);
   progress.reset();
   HeapBytes block(r.data);
   if (r.status == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
@@ -46,15 +49,17 @@ TFormMain::FileOutcome TFormMain::LoadWaveFile(const QString& path) {
 TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
   const WAVEFORMATEX heldFormat = Sound.Format();
   auto progress = prompts_.StartProgress(this, QStringLiteral("AddFile"));
+  WAVEFORMATEX format = heldFormat;
   const WaveReadStatus s = Sound.AppendInPlace([&](std::uint8_t*& data, std::int32_t& size) {
-    return WaveReader::AppendFile(path.toStdString(), Sound.Format(), data, size,
+    return WaveReader::AppendFile(path.toStdString(), format, data, size,
                                   Follow(progress.get()));
   });
+  Sound.SetFormat(format);
   progress.reset();
   if (s == WaveReadStatus::Cancelled) {
     // The reader left the held bytes as they were; only the format record took the
     // added file's, which it must give back.
-    Sound.Format() = heldFormat;
+    Sound.SetFormat(heldFormat);
     return FileOutcome::Cancelled;
   }
   if (s != WaveReadStatus::Ok) {
@@ -64,7 +69,7 @@ TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
   // The appended file's format now describes the whole block, so the device must play it
   // with that format too. A device that refuses it has shown its box; the caller then
   // drops the sound as after any failed append.
-  if (Player.OutDeviceOpen() && !(Sound.Format() == heldFormat)) {
+  if (player_.OutDeviceOpen() && !(Sound.Format() == heldFormat)) {
     CloseWaveOut();
     if (!OpenWaveOut()) return FileOutcome::Failed;
   }
@@ -99,11 +104,10 @@ void TFormMain::OpenChosen(const std::function<std::optional<QString>()>& choose
   if (const auto path = choose()) {
     const FileOutcome loaded = LoadWaveFile(*path);
     if (loaded == FileOutcome::Done) {
-      ChooseScales();
-      ResetPlayRange();
-    } else if (loaded == FileOutcome::Failed) {
-      ShowMessage("no exit file", *path);
+      ShowNewSound();
+      return;
     }
+    if (loaded == FileOutcome::Failed) ShowMessage("no exit file", *path);
   }
   RedrawViews();
 }
@@ -114,9 +118,7 @@ void TFormMain::AddFile1Click() {
   if (!path) return;
   const FileOutcome added = AppendWaveFile(*path);
   if (added == FileOutcome::Done) {
-    ChooseScales();
-    ResetPlayRange();
-    RedrawViews();
+    ShowNewSound();
     return;
   }
   // A cancel keeps the held sound as it was: a user never loses a recording to it.
@@ -128,8 +130,8 @@ void TFormMain::AddFile1Click() {
 }
 
 void TFormMain::SaveClick() {
-  if (Rec.Recording()) return;
-  if (!Player.OutDeviceOpen()) {
+  if (rec_.Recording()) return;
+  if (!player_.OutDeviceOpen()) {
     ShowMessage("no data", "error");
     return;
   }

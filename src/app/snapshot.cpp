@@ -12,6 +12,7 @@
 #include "Prompts.h"
 #include "audio/SimulatedDevices.h"
 #include "main.h"
+#include "mix.h"
 
 namespace {
 class PrintedPrompts : public Prompts {
@@ -45,11 +46,11 @@ int SnapshotMixer(TFormMain& form, PrintedPrompts& prompts, const QString& out,
     form.fftmixClick();
   }
   Settle(300);
-  if (!form.mixplay) {
+  if (!form.mixplay()) {
     std::fprintf(stderr, "the mixer did not open\n");
     return 1;
   }
-  if (!form.mixplay->grab().save(out, "PNG")) {
+  if (!form.mixplay()->grab().save(out, "PNG")) {
     std::fprintf(stderr, "could not write %s\n", qPrintable(out));
     return 1;
   }
