@@ -81,8 +81,8 @@ void TFormMain::CreateControls() {
   ScaleGraph =
       new RadioGroup(client, "ScaleGraph", "ms", QRect(440, 210, 65, 65), {"1", "5", "10"});
   ScaleGraph->SetItemIndex(2);
-  ScaleFft =
-      new RadioGroup(client, "ScaleFft", "Hz", QRect(439, 277, 66, 74), {"100", "200", "500", "1000"});
+  ScaleFft = new RadioGroup(client, "ScaleFft", "Hz", QRect(439, 277, 66, 74),
+                            {"100", "200", "500", "1000"});
   ScaleFft->SetItemIndex(0);
 
   Label4 = MakeLabel(client, "Label4", "Scale", 433, 354);

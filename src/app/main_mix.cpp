@@ -3,9 +3,9 @@
 
 #include <QLabel>
 #include <QScreen>
-#include <algorithm>
 
 #include "ScrollBar.h"
+#include "WindowPlace.h"
 #include "main.h"
 #include "mix.h"
 
@@ -13,27 +13,13 @@ Tmixplay* TFormMain::mixplay() const { return mixplay_.data(); }
 
 void TFormMain::MixerClick() { OpenMixer(); }
 
-namespace {
-// Where a window of `size` (frame included) goes beside `owner`: to its right, else to its
-// left, else where it fits best, always within the owner's screen.
-QPoint BesidePosition(const QWidget& owner, QSize size) {
-  const QRect frame = owner.frameGeometry();
-  const QScreen* screen = owner.screen();
-  if (!screen) return frame.topRight() + QPoint(1, 0);
-  const QRect room = screen->availableGeometry();
-  QPoint at(frame.right() + 1, frame.top());
-  if (at.x() + size.width() - 1 > room.right()) at.setX(frame.left() - size.width());
-  at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width() + 1)));
-  at.setY(std::clamp(at.y(), room.top(), std::max(room.top(), room.bottom() - size.height() + 1)));
-  return at;
-}
-}  // namespace
-
 Tmixplay* TFormMain::ShowMixer(bool byFftmix) {
   auto* w = new Tmixplay(static_cast<MixerHost&>(*this), this);  // FormCreate runs here
   mixplay_ = w;
   mixing_.WindowOpened(byFftmix);
-  w->move(BesidePosition(*this, w->frameGeometry().size()));
+  // Beside this window on its screen, rather than over it at the screen's corner.
+  if (const QScreen* s = screen())
+    w->move(PlaceBeside(frameGeometry(), w->frameGeometry().size(), s->availableGeometry()));
   w->show();
   return w;
 }

@@ -53,7 +53,8 @@ void TFormMain::PlayOrStop() {
   if (player_.Playing()) {
     StopPlaying();
     // The thumb may have been dragged during playback (the drag is not aligned then).
-    player_.SetPlayPos(PlayRange::AlignToFrame(PlayScrollBar->Position(), Sound.Format().nBlockAlign));
+    player_.SetPlayPos(
+        PlayRange::AlignToFrame(PlayScrollBar->Position(), Sound.Format().nBlockAlign));
     RedrawViews();
     return;
   }
@@ -77,7 +78,8 @@ void TFormMain::Timer1Timer() {
     ShowMessage("error", "time");
     return;
   }
-  Label1->setText(FormatSeconds(PlayRange::BytesToSeconds(std::int32_t(t.cur), Sound.Format().nAvgBytesPerSec)));
+  Label1->setText(FormatSeconds(
+      PlayRange::BytesToSeconds(std::int32_t(t.cur), Sound.Format().nAvgBytesPerSec)));
   if (t.paintAt) {
     const SoundDocument::Handle block = Sound.ShownHandle();
     const std::int64_t offset = *t.paintAt;

@@ -37,7 +37,8 @@ void TFormMain::DrawSpectrum() {
 void TFormMain::DrawWaveGrid() {
   if (Busy()) return;
   const double span = WaveGridSpan(int(view_.FftSize), Sound.Format().nSamplesPerSec);
-  DrawGrid(PaintBoxGra->Canvas(), view_.WaveGridStep, view_.WaveGridStep * view_.WaveGridMajor, span);
+  DrawGrid(PaintBoxGra->Canvas(), view_.WaveGridStep, view_.WaveGridStep * view_.WaveGridMajor,
+           span);
 }
 
 void TFormMain::DrawFftGrid() {
@@ -150,7 +151,7 @@ void TFormMain::PaintBoxfftfilterMouseDown(int x, int) {
 
 bool TFormMain::FindPeaks() {
   return analysis_.FindPeaks({std::int32_t(view_.FftSize), Sound.Format().nSamplesPerSec,
-                             view_.FftLevel, view_.FilterFreq, !player_.Playing() && !rec_.Recording()});
+                             view_.FftLevel, view_.FilterFreq, !Busy()});
 }
 
 void TFormMain::ShowBaseFreq(bool found) {

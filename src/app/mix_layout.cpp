@@ -47,7 +47,8 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& tex
 
 // A horizontal tone slider with its caption on the left and its value on the right.
 TrackBar* ToneRow(QWidget* parent, const QString& name, int top, int min, int max, int position) {
-  auto* t = new TrackBar(parent, name, Qt::Horizontal, QRect(34, top, 102, 22), {min, max, position});
+  auto* t =
+      new TrackBar(parent, name, Qt::Horizontal, QRect(34, top, 102, 22), {min, max, position});
   t->setPageStep(1);
   return t;
 }

@@ -14,6 +14,7 @@
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "TrackBar.h"
+#include "WindowPlace.h"
 #include "base/Heap.h"
 #include "mixer/FrequencyScale.h"
 #include "mixer/NoteTable.h"
@@ -98,6 +99,15 @@ private slots:
     QCOMPARE(h->Label2->text(), QString("250"));
     QVERIFY(OpenMixer(h));
     QVERIFY(h->Label2->text().isEmpty());
+  }
+
+  // Beside the main window on its screen: right, else left, else as little over it as the
+  // screen allows.
+  void Place_besideTheOwnerWithinItsScreen() {
+    const QRect screen(0, 0, 1920, 1080), owner(640, 300, 640, 440);
+    QCOMPARE(PlaceBeside(owner, QSize(622, 500), screen), QPoint(1280, 300));
+    QCOMPARE(PlaceBeside(owner.translated(600, 0), QSize(622, 500), screen), QPoint(618, 300));
+    QCOMPARE(PlaceBeside(QRect(100, 700, 640, 440), QSize(1500, 500), screen), QPoint(420, 580));
   }
 
   void Open_refusedDeviceIsReported_andTheWindowOpens() {
