@@ -26,8 +26,6 @@ public:
   void SetItemIndex(int index);
   int Count() const { return int(buttons_.size()); }
   QRadioButton* Button(int index) const { return buttons_.at(std::size_t(index)); }
-  // Where the items are laid out: inside the frame, below the title.
-  QRect ItemArea() const;
 
   std::function<void()> OnClick;
 
@@ -36,6 +34,8 @@ protected:
 
 private:
   void ShowSelection();
+  // Where the items are laid out: inside the frame, below the title.
+  QRect ItemArea() const;
   void LayOut();
 
   QButtonGroup* group_;
