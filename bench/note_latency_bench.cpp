@@ -176,8 +176,8 @@ void BM_NoteLatency(benchmark::State& state) {
   form.NewSound.RecSampleRate = 44100;
   form.Timer1->blockSignals(true);
   form.MixerClick();
-  auto* mixer = qobject_cast<Tmixplay*>(form.mixplay.data());
-  if (!mixer || !form.Player.OutDeviceOpen()) {
+  auto* mixer = form.mixplay();
+  if (!mixer || !form.Player().OutDeviceOpen()) {
     state.SkipWithError("the mixer did not open");
     return;
   }
@@ -192,7 +192,7 @@ void BM_NoteLatency(benchmark::State& state) {
   bool high = false;
   const auto note = [&](double& inProcessMs, double& atSinkMs) -> const char* {
     const auto end = Clock::now() + std::chrono::seconds(3);
-    while (form.Player.Playing() && Clock::now() < end)
+    while (form.Player().Playing() && Clock::now() < end)
       RunLoopUntil(Clock::now() + std::chrono::milliseconds(20));
     RunLoopUntil(Clock::now() + std::chrono::milliseconds(150));
     monitor.Arm();
@@ -203,7 +203,7 @@ void BM_NoteLatency(benchmark::State& state) {
     const int before = devices.writes;
     const Clock::time_point sent = Clock::now();
     QApplication::sendEvent(target, &press);
-    if (devices.writes != before + 1 || !form.Player.Playing())
+    if (devices.writes != before + 1 || !form.Player().Playing())
       return "the note was not handed to the device";
     const double keyAt = Since(monitor.T0(), sent);
     const auto wait = Clock::now() + std::chrono::seconds(3);

@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -65,7 +66,7 @@ bool HoldSound(TFormMain& f, const WAVEFORMATEX& format, const std::vector<std::
   HeapPtr<WAVEHDR> header = SoundDocument::NewHeader();
   if (!block || !header) return false;
   std::copy(sound.begin(), sound.end(), block.get());
-  f.Sound.Format() = format;
+  f.Sound.SetFormat(format);
   f.Sound.Adopt(std::move(block), std::int32_t(sound.size()), std::move(header));
   if (!f.OpenWaveOut()) return false;
   f.ResetPlayRange();
@@ -99,12 +100,16 @@ void BM_PlaybackCost(benchmark::State& state) {
   TFormMain form(devices, prompts);
   form.NewSound.RecSampleRate = kRate;
   form.NewSound.RecBits = 16;
-  form.View.FftSpan = 24000.0;
+  // The spectrum spans 24000 Hz as after the Bit&Sampling dialog (closed at once).
+  QTimer::singleShot(0, [] {
+    if (QWidget* d = QApplication::activeModalWidget()) d->close();
+  });
+  form.FormatDataClick();
   const bool held = HoldSound(form, format, sound);
   form.Choicedatanum->SetItemIndex(4);  // 4096 points
   form.show();
   RunLoopUntil(Clock::now() + std::chrono::milliseconds(300));
-  if (!held || !form.Player.OutDeviceOpen() || form.View.FftSize != 4096) {
+  if (!held || !form.Player().OutDeviceOpen() || form.View().FftSize != 4096) {
     state.SkipWithError("the sound could not be held");
     return;
   }
@@ -118,9 +123,9 @@ void BM_PlaybackCost(benchmark::State& state) {
     RunLoopUntil(t0 + std::chrono::milliseconds(int(kSkip * 1000)));
     Measure(play, kWindow, self, server, RunLoopUntil);
     const auto end = Clock::now() + std::chrono::seconds(kSeconds + 5);
-    while ((form.Player.Playing() || form.PlayButton->text() != "PLAY") && Clock::now() < end)
+    while ((form.Player().Playing() || form.PlayButton->text() != "PLAY") && Clock::now() < end)
       RunLoopUntil(Clock::now() + std::chrono::milliseconds(50));
-    if (form.Player.Playing()) {
+    if (form.Player().Playing()) {
       state.SkipWithError("the playback did not end");
       break;
     }

@@ -16,6 +16,7 @@
 #include "QtBenchMain.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QPushButton>
 #include <chrono>
 
@@ -47,7 +48,11 @@ void BM_RecordCost(benchmark::State& state) {
   TFormMain form(devices, prompts);
   form.NewSound.RecSampleRate = 48000;
   form.NewSound.RecBits = 16;
-  form.View.FftSpan = 24000.0;
+  // The spectrum spans 24000 Hz as after the Bit&Sampling dialog (closed at once).
+  QTimer::singleShot(0, [] {
+    if (QWidget* d = QApplication::activeModalWidget()) d->close();
+  });
+  form.FormatDataClick();
   form.show();
   RunLoopUntil(Clock::now() + std::chrono::milliseconds(300));
 
@@ -60,7 +65,7 @@ void BM_RecordCost(benchmark::State& state) {
     form.NewClick();  // the last recording goes without a question
     form.RepButtonClick();
     form.Choicedatanum->SetItemIndex(4);  // 4096 points: the largest window drawn
-    if (!form.Rec.Recording() || form.View.FftSize != 4096) {
+    if (!form.Rec().Recording() || form.View().FftSize != 4096) {
       state.SkipWithError("the recording did not start");
       break;
     }
@@ -68,9 +73,9 @@ void BM_RecordCost(benchmark::State& state) {
     Measure(record, kWindow, self, server, RunLoopUntil);
     form.RepButtonClick();
     const auto end = Clock::now() + std::chrono::seconds(5);
-    while (form.Rec.Stopping() && Clock::now() < end)
+    while (form.Rec().Stopping() && Clock::now() < end)
       RunLoopUntil(Clock::now() + std::chrono::milliseconds(50));
-    if (form.Rec.Collected() == 0 && !form.Sound.HasSound()) {
+    if (form.Rec().Collected() == 0 && !form.Sound.HasSound()) {
       state.SkipWithError("nothing was recorded");
       break;
     }

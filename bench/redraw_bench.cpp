@@ -82,8 +82,8 @@ void BM_Redraw4096Stereo16PaintBox(benchmark::State& state) {
   // The two views at their places in the window's client area.
   QWidget client;
   client.resize(638, 392);
-  auto* gra = new PaintBox(&client, "PaintBoxGra", 8, 0, 393, 169, Qt::black);
-  auto* fftBox = new PaintBox(&client, "PaintBoxFft", 8, 192, 393, 177, Qt::black);
+  auto* gra = new PaintBox(&client, "PaintBoxGra", QRect(8, 0, 393, 169), Qt::black);
+  auto* fftBox = new PaintBox(&client, "PaintBoxFft", QRect(8, 192, 393, 177), Qt::black);
   client.show();
   SpectrumAnalysis analysis;
   if (!analysis.Allocate()) {

@@ -46,30 +46,30 @@ double WaveScale(int bits, int height) {
 
 void DrawWaveBox(Canvas& box, const SoundView& view, const WaveStyle& style) {
   const int bits = view.bits, channels = view.channels;
-  const double s = WaveScale(bits, box.Height());
   box.SetPenStyle(PenStyle::Solid);
   box.SetPenColor(Colors::Green);
   if ((channels != 1 && channels != 2) || (bits != 8 && bits != 16) || !view.data) return;
-  const std::int64_t frames = view.FramesAvailable();
-  if (frames == 0) return;
-  const std::uint8_t* first = view.data + view.offset;
+  if (view.FramesAvailable() == 0) return;
   const double h = box.Height();
-  const int N = view.frames;
   if (channels == 1) {
-    DrawWaveTrace(style.step, N, first, frames, box, 1, h / 2.0, s, style.zoom, bits);
+    DrawWaveTrace(box, view, 0, h / 2.0, style);
     return;
   }
-  DrawWaveTrace(style.step, N, first, frames, box, 2, h / 3.0, s, style.zoom, bits);
+  DrawWaveTrace(box, view, 0, h / 3.0, style);
   box.SetPenColor(Colors::Blue);
-  DrawWaveTrace(style.step, N, first + bits / 8, frames, box, 2, 2.0 * h / 3.0, s, style.zoom,
-                bits);
+  DrawWaveTrace(box, view, 1, 2.0 * h / 3.0, style);
 }
 
-void DrawWaveTrace(int step, int N, const std::uint8_t* first, std::int64_t frames,
-                   Canvas& box, int channels, double centre, double scale, int zoom,
-                   int bits) {
-  if (step < 1 || N < 1 || frames < 1 || channels < 1 || (bits != 8 && bits != 16) || !first)
+void DrawWaveTrace(Canvas& box, const SoundView& view, int channel, double centre,
+                   const WaveStyle& style) {
+  const int step = style.step, N = view.frames, channels = view.channels, bits = view.bits;
+  const std::int64_t frames = view.FramesAvailable();
+  if (step < 1 || N < 1 || frames < 1 || channel < 0 || channel >= channels ||
+      (bits != 8 && bits != 16))
     return;
+  const std::uint8_t* first = view.data + view.offset + channel * (bits / 8);
+  const double scale = WaveScale(bits, box.Height());
+  const int zoom = style.zoom;
   const double w = box.Width();
   // v = -(signed value): larger sound values are drawn higher.
   auto y = [&](std::int64_t frame) {
@@ -138,7 +138,7 @@ SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumS
   box.SetPenColor(Colors::White);
   const double h = box.Height();
   const int baseline = PlotCoord(channels == 1 ? h - 1 : h / 2.0);
-  DrawSpectrumTrace(style.rate, N, arrays.magnitude, style.zoom, box, baseline, *f1, style.span);
+  DrawSpectrumTrace(box, arrays.magnitude, N, style, {baseline, *f1});
   if (style.level) DrawLevelLine(box, baseline, *f1, *style.level, style.zoom);
   if (channels == 1) return SpectrumDraw::Drawn;
 
@@ -146,13 +146,15 @@ SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumS
   if (!f2) return SpectrumDraw::SecondTransformFailed;
   box.SetPenStyle(PenStyle::Solid);
   box.SetPenColor(Colors::White);
-  DrawSpectrumTrace(style.rate, N, arrays.magnitude, style.zoom, box, PlotCoord(h - 1), *f2,
-                    style.span);
+  DrawSpectrumTrace(box, arrays.magnitude, N, style, {PlotCoord(h - 1), *f2});
   return SpectrumDraw::Drawn;
 }
 
-void DrawSpectrumTrace(std::uint32_t rate, int N, const double* magnitudes, int zoom,
-                       Canvas& box, int baseline, double f, double span) {
+void DrawSpectrumTrace(Canvas& box, const double* magnitudes, int N, const SpectrumStyle& style,
+                       TraceBase base) {
+  const std::uint32_t rate = style.rate;
+  const int zoom = style.zoom, baseline = base.baseline;
+  const double f = base.f, span = style.span;
   if (N < 2 || !magnitudes) return;
   auto y = [&](int h) { return PlotCoord(f * magnitudes[h] * zoom + baseline); };
   box.MoveTo(0, y(0));

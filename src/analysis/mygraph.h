@@ -32,12 +32,12 @@ double WaveScale(int bits, int height);
 // of the block.
 void DrawWaveBox(Canvas& box, const SoundView& view, const WaveStyle& style);
 
-// One channel's polyline in the current pen colour: `first` is the channel's first sample,
-// `frames` the whole frames readable from there (the trace stops after the last of them).
-// Sample value v = 128 - byte (8-bit) or -s16 (16-bit); point i at
-// (step * nearest(W * i / N), nearest(v * scale * zoom + centre)).
-void DrawWaveTrace(int step, int N, const std::uint8_t* first, std::int64_t frames,
-                   Canvas& box, int channels, double centre, double scale, int zoom, int bits);
+// Channel `channel` (0-based) of the view as one polyline in the current pen colour,
+// around row `centre`; the trace stops after the last whole frame of the block. Sample
+// value v = 128 - byte (8-bit) or -s16 (16-bit); point i (0 .. N / step - 1, N =
+// view.frames) at (step * nearest(W * i / N), nearest(v * WaveScale * zoom + centre)).
+void DrawWaveTrace(Canvas& box, const SoundView& view, int channel, double centre,
+                   const WaveStyle& style);
 
 // Magnitude-to-pixel factor by sample width: -1 (8-bit), -1/255 (16-bit), 0 otherwise.
 // Negative because screen y grows downwards.
@@ -79,9 +79,17 @@ enum class SpectrumDraw {
 SpectrumDraw DrawSpectrumBox(Canvas& box, const SoundView& view, const SpectrumStyle& style,
                              const FftArrays& arrays);
 
-// One polyline in the current pen colour: g = nearest(N / ((rate / 2) / span)) bins span
-// twice the width, bin h at (nearest(2 h W / g), nearest(f * magnitudes[h] * zoom +
-// baseline)), from h = 0 up to g - 1 but never beyond N - 2. Bins past the right edge are
-// left to the canvas to clip.
-void DrawSpectrumTrace(std::uint32_t rate, int N, const double* magnitudes, int zoom,
-                       Canvas& box, int baseline, double f, double span);
+// Where a spectrum trace stands: the row of magnitude 0 and the pixels per magnitude unit
+// at zoom 1 (SpectrumScale).
+struct TraceBase {
+  int baseline = 0;
+  double f = -1.0;
+};
+
+// The N magnitudes of one transform as one polyline in the current pen colour, on the
+// style's axis (rate, span) and zoom: g = nearest(N / ((rate / 2) / span)) bins span twice
+// the width, bin h at (nearest(2 h W / g), nearest(f * magnitudes[h] * zoom + baseline)),
+// from h = 0 up to g - 1 but never beyond N - 2. Bins past the right edge are left to the
+// canvas to clip.
+void DrawSpectrumTrace(Canvas& box, const double* magnitudes, int N, const SpectrumStyle& style,
+                       TraceBase base);

@@ -1,5 +1,6 @@
-// The main window's start-up, shutdown, the giving up of a held sound, the shell commands
-// (New, Exit, Version, Help, the settings dialogs) and the format box.
+// The main window's start-up, shutdown, the giving up of a held sound, the one path for a
+// newly shown sound, the shell commands (New, Exit, Version, Help, the settings dialogs)
+// and the format box.
 
 #include "main.h"
 
@@ -10,6 +11,7 @@
 #include <QScreen>
 #include <cmath>
 
+#include "FixedWindow.h"
 #include "NoticePump.h"
 #include "PaintBox.h"
 #include "Prompts.h"
@@ -22,8 +24,6 @@
 #include "recbitsamp.h"
 #include "slowrec.h"
 
-TFormMain* FormMain = nullptr;
-
 const QString TFormMain::OpenDialog1Filter = QStringLiteral("wav (*.wav)");
 const QString TFormMain::SaveDialog1Filter = QStringLiteral("wav (*.wav);;all (*)");
 
@@ -33,11 +33,11 @@ const char* const kHomePage = "https://kelvor.org/";
 
 TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
     : QMainWindow(parent),
-      Player(devices, notices_, Sound),
-      Rec(devices, notices_),
       devices_(devices),
-      prompts_(prompts) {
-  FormMain = this;
+      prompts_(prompts),
+      player_(devices, notices_, Sound),
+      rec_(devices, notices_),
+      mixing_(Sound, NewSound) {
   setObjectName("FormMain");
   setWindowTitle("Kelvor");
   setAcceptDrops(true);
@@ -64,7 +64,7 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   FormCreate();
   // Fixed border: the window keeps the size of its menu bar and client area.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
-  setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+  setWindowFlags(FixedWindowFlags());
   adjustSize();
   if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
@@ -74,53 +74,48 @@ TFormMain::~TFormMain() {
   // Notices still queued must not reach a window that is going away.
   delete pump_;
   pump_ = nullptr;
-  if (FormMain == this) FormMain = nullptr;
 }
 
 void TFormMain::FormCreate() {
-  Player.SetPlayPos(0);
+  player_.SetPlayPos(0);
   NewSound = NewSoundSettings{};
   ScrollBarWaveTimes->SetPosition(ScrollBarWaveTimes->maximum());
   ScrollBarFftTimes->SetPosition(ScrollBarFftTimes->maximum());
-  View = ViewSettings{};
-  View.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
+  view_ = ViewSettings{};
+  view_.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
   AllocFftBuffers();
-  View.FftLevel = StartFftLevel(NewSound.RecBits);
-  View.FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
-  View.WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
-  View.FilterFreq = 20;
-  View.FftSpan = double(NewSound.RecSampleRate / 2);
-  View.FilterX = FilterXFromFreq(View.FilterFreq, PaintBoxFft->Width(), View.FftSpan);
-  LbFilter->setText(QString::number(View.FilterFreq));
-  Sound.Format() = NewSound.MakeWaveFormat();
+  view_.FftLevel = StartFftLevel(NewSound.RecBits);
+  view_.FftTimes = ZoomOfBar(ScrollBarFftTimes->maximum(), ScrollBarFftTimes->Position());
+  view_.WaveTimes = ZoomOfBar(ScrollBarWaveTimes->maximum(), ScrollBarWaveTimes->Position());
+  view_.FilterFreq = 20;
+  view_.FftSpan = NewSound.SpectrumSpan();
+  view_.FilterX = FilterXFromFreq(view_.FilterFreq, PaintBoxFft->Width(), view_.FftSpan);
+  LbFilter->setText(QString::number(view_.FilterFreq));
+  Sound.SetFormat(NewSound.MakeWaveFormat());
 }
 
 bool TFormMain::AllocFftBuffers() {
-  if (Analysis.Allocate()) return true;
+  if (analysis_.Allocate()) return true;
   ShowMessage("No memory", "ERROR");
   return false;
 }
 
 void TFormMain::GiveUpSound() {
-  if (MixerOpen) {
-    DestroyMixer();
-    MixerOpen = false;
-  }
   // The mixer's block goes with the sound: nothing is left for "BASE" to swap back, and a
   // later mixer is not one that fftmix made.
-  MixerFromFft = false;
-  FftMixMode = false;
-  LBAorFFT->hide();
-  if (Rec.InDeviceOpen()) CloseWaveIn();
-  if (Player.OutDeviceOpen()) CloseWaveOut();
+  if (mixing_.GiveUp()) DestroyMixer();
+  ShowBaseLabel();
+  if (rec_.InDeviceOpen()) CloseWaveIn();
+  if (player_.OutDeviceOpen()) CloseWaveOut();
   Sound.Free();
 }
 
 bool TFormMain::ConfirmNewData() {
-  // A sound is given up also when its device was lost (a refused prepare or write), and
-  // with it the mixer that writes into it.
-  if (!Rec.InDeviceOpen() && !Player.OutDeviceOpen() && !MixerOpen && !Sound.Data()) return true;
-  if (!Rec.Collecting() &&
+  // With no device open there is nothing to give up (a block whose device was lost cannot
+  // be played or saved; the new sound replaces it) - unless the mixer is open: it writes
+  // into the held sound, and it goes only when the user agrees.
+  if (!rec_.InDeviceOpen() && !player_.OutDeviceOpen() && !mixing_.MixerOpen()) return true;
+  if (!rec_.Collecting() &&
       !prompts_.Message(this, "Input New data OK?", "Message", Prompts::Buttons::OkCancel))
     return false;
   GiveUpSound();
@@ -128,40 +123,45 @@ bool TFormMain::ConfirmNewData() {
 }
 
 void TFormMain::ResetPlayRange() {
-  Player.SetPlayPos(0);
+  player_.SetPlayPos(0);
   PlayScrollBar->SetPosition(0);
-  const WAVEFORMATEX& fmt = Sound.Format();
-  // Bytes left after the last view window; compared with FftSize, a frame count.
-  std::int64_t room = PlayRange::LastWindow(Sound.Size(), fmt.nBlockAlign, View.FftSize);
-  if (room < std::int64_t(View.FftSize)) {
-    View.FftSize = 256;
-    Choicedatanum->SetItemIndex(0);
-    View.WaveStep = 1;
-    room = PlayRange::LastWindow(Sound.Size(), fmt.nBlockAlign, 256);
-  }
-  const PlayRange::Bar bar = PlayRange::ForRoom(room, View.FftSize);
-  PlayScrollBar->SetMax(bar.max);
-  PlayScrollBar->SetLargeChange(bar.largeChange);
-  PlayScrollBar->SetSmallChange(bar.smallChange);
-  if (bar.tooShort) ShowMessage("Please Push Button", "Wait");
+  const PlayRange::NewRange r =
+      PlayRange::ForNewSound(Sound.Size(), Sound.Format().nBlockAlign, view_.FftSize);
+  if (r.fftSize != view_.FftSize) ShowSmallestWindow();
+  PlayScrollBar->SetMax(r.bar.max);
+  PlayScrollBar->SetLargeChange(r.bar.largeChange);
+  PlayScrollBar->SetSmallChange(r.bar.smallChange);
+  if (r.bar.tooShort) ShowMessage("Please Push Button", "Wait");
+}
+
+void TFormMain::ShowSmallestWindow() {
+  view_.UseSmallestWindow();
+  Choicedatanum->SetItemIndex(ViewSettings::kSmallestItem);
 }
 
 void TFormMain::ChooseScales() {
-  const auto c = ChooseScalesFor(Sound.Format().nSamplesPerSec, View.FftSize);
+  const auto c = ChooseScalesFor(Sound.Format().nSamplesPerSec, view_.FftSize);
   if (!c) return;
   // Each selection runs its group's handler when it changes the selection; those set the
   // same step and redraw their view.
   ScaleFft->SetItemIndex(c->fftItem);
-  View.FftGridStep = c->fftGridStep;
-  View.WaveGridStep = c->waveGridStep;
+  view_.FftGridStep = c->fftGridStep;
+  view_.WaveGridStep = c->waveGridStep;
   ScaleGraph->SetItemIndex(c->waveItem);
 }
 
+void TFormMain::ShowNewSound() {
+  ChooseScales();
+  DrawFormatBox();
+  ResetPlayRange();
+  RedrawViews();
+}
+
 void TFormMain::NewClick() {
-  if (Rec.Recording()) return;
+  if (rec_.Recording()) return;
   // A playback in progress is stopped first, so that no device stays open and no timer
   // runs for the sound about to be freed.
-  if (Player.Playing()) StopPlaying();
+  if (player_.Playing()) StopPlaying();
   GiveUpSound();
   ClearBox(PaintBoxGra->Canvas());
   ClearBox(PaintBoxFft->Canvas());
@@ -170,20 +170,11 @@ void TFormMain::NewClick() {
 
 void TFormMain::ShutDown() {
   shutDown_ = true;
-  if (MixerOpen) {
-    DestroyMixer();
-    MixerOpen = false;
-  }
-  if (Player.Playing()) StopPlaying();
-  if (Rec.Recording() && Rec.Collecting()) RecordOrStop();
-  if (Rec.InDeviceOpen() || Player.OutDeviceOpen()) GiveUpSound();
-  Analysis.Release();
-}
-
-void TFormMain::DestroyMixer() {
-  // Deleting the window does not run its close handler.
-  delete mixplay.data();
-  mixplay = nullptr;
+  if (mixing_.GiveUp()) DestroyMixer();
+  if (player_.Playing()) StopPlaying();
+  if (rec_.Recording() && rec_.Collecting()) RecordOrStop();
+  if (rec_.InDeviceOpen() || player_.OutDeviceOpen()) GiveUpSound();
+  analysis_.Release();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -205,16 +196,16 @@ QString TFormMain::DeviceErrorText(const DeviceResult& r) {
 }
 
 void TFormMain::FormatDataClick() {
-  if (Busy() || MixerOpen) return;
+  if (Busy() || mixing_.MixerOpen()) return;
   {
     Tbitsampling dialog(NewSound, this);
     dialog.exec();
   }
-  View.FftSpan = double(NewSound.RecSampleRate / 2);
+  view_.FftSpan = NewSound.SpectrumSpan();
 }
 
 void TFormMain::SlowRecTimeClick() {
-  if (Busy() || MixerOpen) return;
+  if (Busy() || mixing_.MixerOpen()) return;
   TOKBottomDlg dialog(NewSound, this);
   dialog.exec();
 }

@@ -2,21 +2,24 @@
 // The main window: the controls, the menu and the handlers the user reaches, wired to the
 // core objects that hold the state and do the work:
 //   Sound     the sound document (format, block, size, playback header);
-//   Player    the transport (output device, playing, play position, late notices);
-//   Rec       the recorder (input device, capture buffers, the growing recording);
-//   Analysis  the analysis arrays and the harmonic peak tables;
-//   View      the view settings; NewSound the settings for sound made here.
+//   NewSound  the settings for sound made here (recording, mixer);
+//   view_     the view settings;  analysis_  the analysis arrays and the peak tables;
+//   player_   the transport (output device, playing, play position, late notices);
+//   rec_      the recorder (input device, capture buffers, the growing recording);
+//   mixing_   the mixer's session (MixerOpen, MixerFromFft, FftMixMode, "BASE").
 // A handler tests the state, calls the core, and turns what it returns into captions,
-// drawings and boxes. Other windows reach these objects through FormMain.
+// drawings and boxes. The settings dialogs get NewSound; the tone mixer window reaches
+// this window only through its MixerHost side.
 //
 // Threads: everything here runs on the GUI thread. Devices post their notices to a queue
 // whose pump hands them to MMWomDone / MMWimData on the GUI thread, in turn with the other
 // events.
 //
 // The implementation is split by concern: main.cpp (start-up, shutdown, giving a sound
-// up, shell commands, format box), main_layout.cpp (controls and menu), main_files.cpp
-// (Open, AddFile, Save), main_views.cpp (views, scales, readout), main_transport.cpp
-// (playback, timer, cursor), main_record.cpp (recording), main_mix.cpp (mixer, fftmix).
+// up, the shown sound, shell commands, format box), main_layout.cpp (controls and menu),
+// main_files.cpp (Open, AddFile, Save), main_views.cpp (views, scales, readout),
+// main_transport.cpp (playback, timer, cursor), main_record.cpp (recording), main_mix.cpp
+// (mixer, fftmix, "BASE" and the mixer's host).
 
 #include <QMainWindow>
 #include <QPointer>
@@ -27,9 +30,11 @@
 #include <memory>
 #include <optional>
 
+#include "MixerHost.h"
 #include "analysis/SpectrumAnalysis.h"
 #include "audio/AudioDevices.h"
 #include "audio/NoticeQueue.h"
+#include "mixer/MixSession.h"
 #include "model/NewSoundSettings.h"
 #include "model/Recorder.h"
 #include "model/SoundDocument.h"
@@ -47,8 +52,9 @@ class ScrollBar;
 class UpDown;
 class Prompts;
 class NoticePump;
+class Tmixplay;
 
-class TFormMain : public QMainWindow {
+class TFormMain : public QMainWindow, private MixerHost {
   Q_OBJECT
 public:
   // `devices` and `prompts` must outlive the window.
@@ -93,41 +99,32 @@ public:
   static const QString OpenDialog1Filter;  // "wav|*.wav"
   static const QString SaveDialog1Filter;  // "wav|*.wav|all|*.*"
 
-  // ---- State ----
+  // ---- The document and the settings for new sound ----
   SoundDocument Sound;
   NewSoundSettings NewSound;
-  ViewSettings View;
-  SpectrumAnalysis Analysis;
 
-private:
-  NoticeQueue notices_;  // before Player, which posts into it
-
-public:
-  Transport Player;
-  Recorder Rec;
-
-  // The tone mixer window (Tmixplay) while it exists (MixerOpen); owned by this window.
-  QPointer<QWidget> mixplay;
-  bool MixerOpen = false;
-  bool MixerFromFft = false;  // it was opened by fftmix
-  bool FftMixMode = false;    // it is to take the analysed harmonics over
+  // ---- State the handlers keep (read-only from outside) ----
+  const ViewSettings& View() const { return view_; }
+  const SpectrumAnalysis& Analysis() const { return analysis_; }
+  const Transport& Player() const { return player_; }
+  const Recorder& Rec() const { return rec_; }
+  const MixSession& Mixing() const { return mixing_; }
+  // The tone mixer window while it exists (MixerOpen); owned by this window.
+  Tmixplay* mixplay() const;
 
   // ---- Start-up, shutdown, the sound (main.cpp) ----
   void FormCreate();
   bool AllocFftBuffers();  // the analysis arrays; "No memory" on failure
   void ShutDown();
-  // Gives the held sound up: the mixer window (without its close handler), both devices
-  // and the document's blocks.
-  void GiveUpSound();
   bool ConfirmNewData();
-  void DestroyMixer();  // destroys the mixer window without running its close handler
   void ResetPlayRange();
   void ChooseScales();
   void DrawFormatBox();
   QStringList FormatBoxLines() const;  // the four lines DrawFormatBox writes
-  void ShowMessage(const QString& text, const QString& caption);
-  // A device's refusal as the boxes show it (at most 127 characters).
-  static QString DeviceErrorText(const DeviceResult& r);
+  // A sound is now shown (opened, appended, recorded, made, rebuilt or restored): the
+  // scales for its format, the format box, the play range from its start, both views and
+  // the readout.
+  void ShowNewSound();
 
   // ---- Menu and shell handlers ----
   void OpenClick();
@@ -159,8 +156,6 @@ public:
   // Both views, without grids, for the window of FftSize frames at `offset` of the held
   // sound, then the readout.
   void RedrawViewsAt(std::uint32_t offset);
-  void DrawWaveGrid();
-  void DrawFftGrid();
   void PaintBoxGraPaint();
   void PaintBoxFftPaint();
   void PaintBoxfftfilterPaint();
@@ -173,11 +168,9 @@ public:
   void PaintBoxFftMouseDown(int x, int y);
   void PaintBoxfftfilterMouseDown(int x, int y);
   bool FindPeaks();
-  void ShowBaseFreq(bool found);  // Label2: BaseFreq in decimal, or empty
   // A painting job for the window of FftSize frames that `source` gives at paint time,
   // with the view settings of this moment; it paints after the caller has returned.
   void StartPaintJob(std::function<std::optional<SoundView>()> source);
-  std::uint32_t SpectrumRate() const;  // the rate of the spectrum's frequency axis
 
   // ---- Playback and transport (main_transport.cpp) ----
   bool OpenWaveOut();  // the device for the held sound; "ERROR" box on refusal
@@ -188,7 +181,6 @@ public:
   void PlayOrStop();
   void Timer1Timer();
   void PlayScrollBarScroll(int& position);
-  void SyncTimer();  // Timer1 runs exactly while the transport wants it
   // "0.000s" with the locale's decimal separator.
   static QString FormatSeconds(double seconds);
   // `decimals` decimals, the locale's decimal separator, no digit grouping.
@@ -197,20 +189,13 @@ public:
   // ---- Recording (main_record.cpp) ----
   void RepButtonClick();
   void RecordOrStop();
-  void FitPlayRange();   // window size and cursor range for one capture buffer
-  void StopRecording();  // the stop request
-  void CloseWaveIn();
   void MMWimData(WAVEHDR* hdr);
-  bool Busy() const { return Player.Playing() || Rec.Recording(); }
 
   // ---- Mixer and fftmix (main_mix.cpp) ----
   void MixerClick();
   void OpenMixer();  // a new sound for the mixer (settings for new sound), and the window
   void fftmixClick();
   void LBAorFFTDblClick();
-
-  AudioDevices& Devices() { return devices_; }
-  Prompts& Ask() { return prompts_; }
 
 protected:
   void closeEvent(QCloseEvent* event) override;  // FormClose
@@ -221,17 +206,56 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // ---- MixerHost ----
+  MixSession& Session() override { return mixing_; }
+  const SpectrumAnalysis& LastAnalysis() const override { return analysis_; }
+  Prompts& Ask() override { return prompts_; }
+  void StopPlayback() override;
+  void ShowRebuiltSound() override;
+  void PlayFromStart() override;
+  void MixerClosed() override;
+
   void CreateControls();
   // `choose` gives the file system's bytes of the path, or nothing.
   void OpenChosen(const std::function<std::optional<QByteArray>()>& choose);
   void CreateMenu();
   void BindHandlers();
+  // Gives the held sound up: the mixer window (without its close handler), both devices
+  // and the document's blocks.
+  void GiveUpSound();
+  void DestroyMixer();  // destroys the mixer window without running its close handler
+  Tmixplay* ShowMixer(bool byFftmix);  // creates the window beside this one and shows it
+  void ShowBaseLabel();  // LBAorFFT as the session offers "BASE"
+  void ShowMessage(const QString& text, const QString& caption);
+  // A device's refusal as the boxes show it (at most 127 characters).
+  static QString DeviceErrorText(const DeviceResult& r);
+  bool Busy() const { return player_.Playing() || rec_.Recording(); }
+
   void DrawWave();
   void DrawSpectrum();
+  void DrawWaveGrid();
+  void DrawFftGrid();
+  void ShowBaseFreq(bool found);  // Label2: BaseFreq in decimal, or empty
+  std::uint32_t SpectrumRate() const;  // the rate of the spectrum's frequency axis
+  // FftSize falls back to 256 points, and "DataNum" shows it (its handler runs when the
+  // selection changes).
+  void ShowSmallestWindow();
+
   void ShowDone(const Transport::Done& done);
+  void SyncTimer();  // Timer1 runs exactly while the transport wants it
+  void FitPlayRange();   // window size and cursor range for one capture buffer
+  void StopRecording();  // the stop request
+  void CloseWaveIn();
 
   AudioDevices& devices_;
   Prompts& prompts_;
+  ViewSettings view_;
+  SpectrumAnalysis analysis_;
+  NoticeQueue notices_;  // before player_ and rec_, which post into it
+  Transport player_;
+  Recorder rec_;
+  MixSession mixing_;
+  QPointer<Tmixplay> mixplay_;
   NoticePump* pump_ = nullptr;
   bool shutDown_ = false;
 
@@ -249,6 +273,3 @@ private:
   //   the tone mixer; fftmix: hands the analysed harmonics to it; Timer1: the 200 ms
   //   follow timer; File1: File menu; Delay1: Option menu; Version: the About box.
 };
-
-// The single main window, set while it exists.
-extern TFormMain* FormMain;

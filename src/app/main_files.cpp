@@ -19,12 +19,15 @@ ProgressCallback Follow(Prompts::Progress* box) {
 }  // namespace
 
 TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
-  if (Player.OutDeviceOpen()) CloseWaveOut();
+  if (player_.OutDeviceOpen()) CloseWaveOut();
   // Whatever is still held (a sound whose device could not be reopened) is replaced.
   Sound.Free();
   auto progress = prompts_.StartProgress(this, QStringLiteral("Open"));
+  // The bytes of the format chunk that were read stay in the format, also on a failure.
+  WAVEFORMATEX format = Sound.Format();
   WaveReader::Result r =
-      WaveReader::ReadFile(nativePath.toStdString(), Sound.Format(), Follow(progress.get()));
+      WaveReader::ReadFile(nativePath.toStdString(), format, Follow(progress.get()));
+  Sound.SetFormat(format);
   progress.reset();
   if (r.status == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
   if (r.status != WaveReadStatus::Ok) {
@@ -61,11 +64,11 @@ TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
   // with that format too. A device that refuses it has shown its box; the append is then
   // taken back, and the device opened again for the sound it played before, so that the
   // failed AddFile leaves the held sound as it was.
-  if (Player.OutDeviceOpen() && !(Sound.Format() == heldFormat)) {
+  if (player_.OutDeviceOpen() && !(Sound.Format() == heldFormat)) {
     CloseWaveOut();
     if (!OpenWaveOut()) {
       Sound.UndoAppend(heldSize, heldFormat);
-      (void)Player.OpenOut();  // it played this format a moment ago; no second box
+      (void)player_.OpenOut();  // it played this format a moment ago; no second box
       return FileOutcome::Failed;
     }
   }
@@ -106,11 +109,10 @@ void TFormMain::OpenChosen(const std::function<std::optional<QByteArray>()>& cho
   if (const auto path = choose()) {
     const FileOutcome loaded = LoadWaveFile(*path);
     if (loaded == FileOutcome::Done) {
-      ChooseScales();
-      ResetPlayRange();
-    } else if (loaded == FileOutcome::Failed) {
-      ShowMessage("no exit file", QFile::decodeName(*path));
+      ShowNewSound();
+      return;
     }
+    if (loaded == FileOutcome::Failed) ShowMessage("no exit file", QFile::decodeName(*path));
   }
   RedrawViews();
 }
@@ -121,9 +123,7 @@ void TFormMain::AddFile1Click() {
   if (!path) return;
   const FileOutcome added = AppendWaveFile(*path);
   if (added == FileOutcome::Done) {
-    ChooseScales();
-    ResetPlayRange();
-    RedrawViews();
+    ShowNewSound();
     return;
   }
   // A refusal or a cancel keeps the held sound as it was, and its device, views and mixer
@@ -132,8 +132,8 @@ void TFormMain::AddFile1Click() {
 }
 
 void TFormMain::SaveClick() {
-  if (Rec.Recording()) return;
-  if (!Player.OutDeviceOpen()) {
+  if (rec_.Recording()) return;
+  if (!player_.OutDeviceOpen()) {
     ShowMessage("no data", "error");
     return;
   }

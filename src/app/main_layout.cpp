@@ -28,7 +28,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, int left,
                         int top) {
   auto* b = new QPushButton(text, parent);
-  PlaceControl(b, name, left, top, 110, 38);
+  PlaceControl(b, name, QRect(left, top, 110, 38));
   return b;
 }
 }  // namespace
@@ -40,25 +40,28 @@ void TFormMain::CreateControls() {
   setCentralWidget(client);
   const QColor face = palette().color(QPalette::Button);
 
-  PaintBoxGra = new PaintBox(client, "PaintBoxGra", 8, 0, 393, 169, face);
-  PaintBoxFft = new PaintBox(client, "PaintBoxFft", 8, 192, 393, 177, face);
-  PaintBoxfftfilter = new PaintBox(client, "PaintBoxfftfilter", 8, 371, 393, 14, face);
+  PaintBoxGra = new PaintBox(client, "PaintBoxGra", QRect(8, 0, 393, 169), face);
+  PaintBoxFft = new PaintBox(client, "PaintBoxFft", QRect(8, 192, 393, 177), face);
+  PaintBoxfftfilter = new PaintBox(client, "PaintBoxfftfilter", QRect(8, 371, 393, 14), face);
 
   Bevel1 = new QFrame(client);
   Bevel1->setObjectName("Bevel1");
   Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(511, 294, 114, 91);
-  wavedatafmt = new PaintBox(client, "wavedatafmt", 519, 300, 98, 77, face);
+  wavedatafmt = new PaintBox(client, "wavedatafmt", QRect(519, 300, 98, 77), face);
 
-  PlayScrollBar = new ScrollBar(client, "PlayScrollBar", Qt::Horizontal, 7, 172, 394, 15, 0, 100,
-                                0, 10, 2);
-  ScrollBarWaveTimes =
-      new ScrollBar(client, "ScrollBarWaveTimes", Qt::Vertical, 409, 0, 16, 165, 1, 9, 1, 1, 1);
-  ScrollBarFftTimes =
-      new ScrollBar(client, "ScrollBarFftTimes", Qt::Vertical, 409, 192, 16, 177, 1, 200, 1, 1, 1);
+  PlayScrollBar = new ScrollBar(client, "PlayScrollBar", Qt::Horizontal, QRect(7, 172, 394, 15),
+                                {.min = 0, .max = 100, .position = 0, .largeChange = 10,
+                                 .smallChange = 2});
+  ScrollBarWaveTimes = new ScrollBar(client, "ScrollBarWaveTimes", Qt::Vertical,
+                                     QRect(409, 0, 16, 165),
+                                     {.min = 1, .max = 9, .position = 1, .largeChange = 1});
+  ScrollBarFftTimes = new ScrollBar(client, "ScrollBarFftTimes", Qt::Vertical,
+                                    QRect(409, 192, 16, 177),
+                                    {.min = 1, .max = 200, .position = 1, .largeChange = 1});
 
   Label2 = new QLabel(client);
-  PlaceControl(Label2, "Label2", 432, 0, 193, 97);
+  PlaceControl(Label2, "Label2", QRect(432, 0, 193, 97));
   Label2->setAlignment(Qt::AlignCenter);
   Label2->setAutoFillBackground(true);
   {
@@ -72,20 +75,21 @@ void TFormMain::CreateControls() {
     Label2->setFont(big);
   }
 
-  Choicedatanum = new RadioGroup(client, "Choicedatanum", "DataNum", 440, 104, 65, 105,
+  Choicedatanum = new RadioGroup(client, "Choicedatanum", "DataNum", QRect(440, 104, 65, 105),
                                  {"256", "512", "1024", "2048", "4096"});
   Choicedatanum->SetItemIndex(1);
-  ScaleGraph = new RadioGroup(client, "ScaleGraph", "ms", 440, 210, 65, 65, {"1", "5", "10"});
+  ScaleGraph =
+      new RadioGroup(client, "ScaleGraph", "ms", QRect(440, 210, 65, 65), {"1", "5", "10"});
   ScaleGraph->SetItemIndex(2);
-  ScaleFft =
-      new RadioGroup(client, "ScaleFft", "Hz", 439, 277, 66, 74, {"100", "200", "500", "1000"});
+  ScaleFft = new RadioGroup(client, "ScaleFft", "Hz", QRect(439, 277, 66, 74),
+                            {"100", "200", "500", "1000"});
   ScaleFft->SetItemIndex(0);
 
   Label4 = MakeLabel(client, "Label4", "Scale", 433, 354);
-  UpDownfftscale = new UpDown(client, "UpDownfftscale", 468, 353, 35, 14);
+  UpDownfftscale = new UpDown(client, "UpDownfftscale", QRect(468, 353, 35, 14));
   Label5 = MakeLabel(client, "Label5", "Filter", 434, 371);
   LbFilter = new QLabel(client);
-  PlaceControl(LbFilter, "LbFilter", 474, 371, 26, 12);
+  PlaceControl(LbFilter, "LbFilter", QRect(474, 371, 26, 12));
 
   LBAorFFT = MakeLabel(client, "LBAorFFT", "BASE", 404, 173);
   {

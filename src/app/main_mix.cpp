@@ -1,104 +1,124 @@
-// The tone mixer window and the hand-over of the analysed harmonics to it (fftmix).
+// The tone mixer window and the hand-over of the analysed harmonics to it (fftmix), "BASE",
+// and this window's side of the mixer's host.
 
 #include <QLabel>
-#include <limits>
+#include <QScreen>
 
-#include "base/nearest.h"
+#include "ScrollBar.h"
+#include "WindowPlace.h"
 #include "main.h"
 #include "mix.h"
 
-namespace {
-// Brings the existing window to the front; true when there is one.
-Tmixplay* Raise(const QPointer<QWidget>& window) {
-  auto* w = qobject_cast<Tmixplay*>(window.data());
-  if (!w) return nullptr;
-  w->show();
-  w->raise();
-  w->activateWindow();
-  return w;
-}
-}  // namespace
+Tmixplay* TFormMain::mixplay() const { return mixplay_.data(); }
 
 void TFormMain::MixerClick() { OpenMixer(); }
 
+Tmixplay* TFormMain::ShowMixer(bool byFftmix) {
+  auto* w = new Tmixplay(static_cast<MixerHost&>(*this), this);  // FormCreate runs here
+  mixplay_ = w;
+  mixing_.WindowOpened(byFftmix);
+  // Beside this window on its screen, rather than over it at the screen's corner.
+  if (const QScreen* s = screen())
+    w->move(PlaceBeside(frameGeometry(), w->frameGeometry().size(), s->availableGeometry()));
+  w->show();
+  return w;
+}
+
+void TFormMain::DestroyMixer() {
+  // Deleting the window does not run its close handler.
+  delete mixplay_.data();
+  mixplay_ = nullptr;
+}
+
+void TFormMain::ShowBaseLabel() { LBAorFFT->setVisible(mixing_.BaseShown()); }
+
 void TFormMain::OpenMixer() {
   if (Busy()) return;
-  if (MixerOpen) {
-    Raise(mixplay);
+  if (mixing_.MixerOpen()) {
+    if (Tmixplay* w = mixplay()) {
+      w->show();
+      w->raise();
+      w->activateWindow();
+    }
     return;
   }
   if (!ConfirmNewData()) return;
-  Sound.Format() = NewSound.MakeWaveFormat();
-  const std::int32_t size = NewSound.MixBytes();
-  Sound.SetEmptySize(size);
-  ChooseScales();
-  HeapBytes block = AllocBytes(std::size_t(std::max(size, 0)));
-  if (!block) {
+  if (mixing_.MakeMixerSound() == MixSession::Made::NoMemory) {
+    ChooseScales();
     ShowMessage("No Memory", "ERROR");
     return;
   }
-  HeapPtr<WAVEHDR> header = SoundDocument::NewHeader();
-  if (!header) {
-    ShowMessage("No Memory", "ERROR");
-    return;  // the block goes with its owner
-  }
-  Sound.Adopt(std::move(block), size, std::move(header));
   OpenWaveOut();  // a refusal has shown its box; the mixer opens all the same
-  DrawFormatBox();
-  ResetPlayRange();
-  auto* w = new Tmixplay(*this);
-  mixplay = w;
-  w->show();
-  MixerOpen = true;
+  // The silent sound replaces the last one in the views and the readout too.
+  ShowNewSound();
+  ShowMixer(false);
 }
 
 void TFormMain::fftmixClick() {
-  if (!Player.OutDeviceOpen() || !Sound.HasSound() || Busy() || !Analysis.HasArrays() ||
-      !LBAorFFT->isHidden())
-    return;
-  const WAVEFORMATEX held = Sound.Format();
-  if (held.nChannels != 1) {
-    ShowMessage("2channel", "error");
-    return;
+  if (!player_.OutDeviceOpen() || Busy() || !analysis_.HasArrays()) return;
+  const MixSession::FftMix r = mixing_.StartFftMix([this] { return FindPeaks(); });
+  switch (r) {
+    case MixSession::FftMix::Ignored:
+      return;
+    case MixSession::FftMix::TwoChannels:
+      ShowMessage("2channel", "error");
+      return;
+    case MixSession::FftMix::NoPeaks:
+      ShowMessage("fft", "error");
+      return;
+    case MixSession::FftMix::NoMemory:
+      ShowMessage("No Memory", "ERROR");
+      return;
+    case MixSession::FftMix::TakeOverInWindow:
+      ShowBaseLabel();
+      // Its activation takes the analysis over; an activation may come late or not at all
+      // (another window keeps the focus), so it is asked for here.
+      if (Tmixplay* w = mixplay()) {
+        w->show();
+        w->raise();
+        w->activateWindow();
+        w->FormActivate();
+      }
+      return;
+    case MixSession::FftMix::OpenWindow:
+      ShowBaseLabel();
+      ShowMixer(true);  // takes the analysis over as it is made
+      return;
   }
-  if (!FindPeaks()) {
-    FftMixMode = false;
-    ShowMessage("fft", "error");
-    return;
-  }
-  FftMixMode = true;
-  NewSound.RecBits = held.wBitsPerSample;
-  NewSound.RecSampleRate = held.nSamplesPerSec;
-  // The analysed sound waits aside with its size; the mixer's block is shown.
-  const std::int64_t size = Nearest(double(held.nAvgBytesPerSec) * NewSound.MixSeconds);
-  if (size > std::numeric_limits<std::int32_t>::max() || !Sound.AddMixBlock(std::int32_t(size))) {
-    // No block to take the analysis over into: a mixer opened later must not take it.
-    FftMixMode = false;
-    ShowMessage("No Memory", "ERROR");
-    return;
-  }
-  LBAorFFT->show();
-  if (MixerOpen) {
-    // Its activation takes the analysis over; an activation may come late or not at all
-    // (another window keeps the focus), so it is asked for here.
-    if (Tmixplay* w = Raise(mixplay)) w->FormActivate();
-    return;
-  }
-  auto* w = new Tmixplay(*this);  // takes the analysis over as it is made
-  mixplay = w;
-  w->show();
-  MixerOpen = true;
-  MixerFromFft = true;
 }
 
 void TFormMain::LBAorFFTDblClick() {
-  if (Rec.Recording()) return;
+  if (rec_.Recording()) return;
   // The shown block changes: the device must give the mixer's back first.
-  if (Player.Playing()) StopPlaying();
-  Sound.Show(Sound.OwnHandle());  // the mixer's block stays for the mixer
-  ChooseScales();
-  DrawFormatBox();
-  ResetPlayRange();
+  if (player_.Playing()) StopPlaying();
+  if (!mixing_.ShowBase()) return;
+  ShowNewSound();
+  ShowBaseLabel();
+}
+
+// ---- The mixer's host ----
+
+void TFormMain::StopPlayback() {
+  if (player_.Playing()) StopPlaying();
+}
+
+void TFormMain::ShowRebuiltSound() {
+  ShowNewSound();
+  ShowBaseLabel();
+}
+
+void TFormMain::PlayFromStart() {
+  PlayScrollBar->SetPosition(0);
+  PlayOrStop();
+}
+
+void TFormMain::MixerClosed() {
+  // A mixer of fftmix gives its block up: no device may hold it then.
+  if (mixing_.MixerFromFft()) StopPlayback();
+  if (mixing_.MixerClosed() == MixSession::Closed::AnalysedShown) {
+    ShowNewSound();
+    ShowBaseLabel();
+    return;
+  }
   RedrawViews();
-  LBAorFFT->hide();
 }

@@ -19,20 +19,22 @@ void TFormMain::RepButtonClick() {
 }
 
 void TFormMain::RecordOrStop() {
-  if (Player.Playing()) return;
-  if (Rec.Recording()) {
+  if (player_.Playing()) return;
+  if (rec_.Recording()) {
     StopRecording();
     return;
   }
   if (!ConfirmNewData()) return;
-  Rec.Arm();
+  // A block the question let pass has no device: the recording replaces it.
+  Sound.Free();
+  rec_.Arm();
   RepButton->setText("STOP");
-  Sound.Format() = NewSound.MakeWaveFormat();
+  Sound.SetFormat(NewSound.MakeWaveFormat());
   const std::int32_t bufferBytes = NewSound.CaptureBufferBytes();
   Sound.SetEmptySize(bufferBytes);
   FitPlayRange();
   const Recorder::StartResult r =
-      Rec.Start(Sound.Format(), bufferBytes, NewSound.RecordingCeiling());
+      rec_.Start(Sound.Format(), bufferBytes, NewSound.RecordingCeiling());
   if (!r.ok()) {
     // Back to Idle: nothing is held, and REC starts again.
     RepButton->setText("REC");
@@ -45,40 +47,37 @@ void TFormMain::RecordOrStop() {
       ShowMessage(DeviceErrorText(r.device), "ERROR");
     return;
   }
-  LBAorFFT->hide();
+  mixing_.RecordingStarted();
+  ShowBaseLabel();
   DrawFormatBox();
 }
 
 void TFormMain::FitPlayRange() {
-  const std::uint32_t asked = View.FftSize;
+  const std::uint32_t asked = view_.FftSize;
   const PlayRange::Window w = PlayRange::Fit(Sound.Size(), Sound.Format().nBlockAlign, asked);
-  if (w.fftSize != asked) {
-    Choicedatanum->SetItemIndex(0);  // its handler draws nothing while recording
-    View.FftSize = w.fftSize;
-    View.WaveStep = 1;
-  }
-  if (w.last < PlayScrollBar->Position()) Player.SetPlayPos(std::int32_t(w.last));
+  if (w.fftSize != asked) ShowSmallestWindow();  // its handler draws nothing while recording
+  if (w.last < PlayScrollBar->Position()) player_.SetPlayPos(std::int32_t(w.last));
   PlayScrollBar->SetMax(int(w.last));
 }
 
 void TFormMain::StopRecording() {
   RepButton->setText("REC");
-  Rec.RequestStop();
+  rec_.RequestStop();
   ChooseScales();
   RedrawViews();
 }
 
-void TFormMain::CloseWaveIn() { Rec.CloseIn(); }
+void TFormMain::CloseWaveIn() { rec_.CloseIn(); }
 
 void TFormMain::MMWimData(WAVEHDR* hdr) {
-  const std::size_t frameBytes = std::size_t(View.FftSize) * Sound.Format().nBlockAlign;
-  Recorder::Data d = Rec.OnInputData(hdr, frameBytes);
+  const std::size_t frameBytes = std::size_t(view_.FftSize) * Sound.Format().nBlockAlign;
+  Recorder::Data d = rec_.OnInputData(hdr, frameBytes);
   switch (d.kind) {
     case Recorder::Data::Kind::Collected: {
       // The device refills the buffer before this job paints: it draws its own copy.
       auto frame = std::make_shared<const std::vector<std::uint8_t>>(std::move(d.frame));
       const WAVEFORMATEX fmt = Sound.Format();
-      const int frames = int(View.FftSize);
+      const int frames = int(view_.FftSize);
       StartPaintJob([frame, fmt, frames] {
         return std::optional<SoundView>(SoundView{frame->data(), std::int64_t(frame->size()),
                                                   fmt.nChannels, fmt.wBitsPerSample, 0,
@@ -102,9 +101,7 @@ void TFormMain::MMWimData(WAVEHDR* hdr) {
       } else {
         Sound.SetEmptySize(0);
       }
-      DrawFormatBox();
-      ResetPlayRange();
-      RedrawViews();  // the recording at the cursor, with grids and readout
+      ShowNewSound();  // the recording at the cursor, with grids and readout
       return;
     case Recorder::Data::Kind::StopCleared:
     case Recorder::Data::Kind::Ignored:

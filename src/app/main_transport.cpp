@@ -11,27 +11,27 @@
 #include "model/PlayRange.h"
 
 bool TFormMain::OpenWaveOut() {
-  const DeviceResult r = Player.OpenOut();
+  const DeviceResult r = player_.OpenOut();
   if (!r.ok()) ShowMessage(DeviceErrorText(r), "ERROR");
   return r.ok();
 }
 
-void TFormMain::CloseWaveOut() { Player.CloseOut(); }
+void TFormMain::CloseWaveOut() { player_.CloseOut(); }
 
 void TFormMain::SyncTimer() {
-  if (Player.TimerWanted() && !Timer1->isActive()) Timer1->start();
-  if (!Player.TimerWanted() && Timer1->isActive()) Timer1->stop();
+  if (player_.TimerWanted() && !Timer1->isActive()) Timer1->start();
+  if (!player_.TimerWanted() && Timer1->isActive()) Timer1->stop();
 }
 
 bool TFormMain::StopPlaying() {
-  const DeviceResult reopen = Player.Stop();
+  const DeviceResult reopen = player_.Stop();
   SyncTimer();
   PlayButton->setText("PLAY");
   if (!reopen.ok()) ShowMessage(DeviceErrorText(reopen), "ERROR");
   return true;
 }
 
-void TFormMain::MMWomDone() { ShowDone(Player.OnOutputDone()); }
+void TFormMain::MMWomDone() { ShowDone(player_.OnOutputDone()); }
 
 void TFormMain::ShowDone(const Transport::Done& d) {
   SyncTimer();
@@ -43,27 +43,28 @@ void TFormMain::ShowDone(const Transport::Done& d) {
   DrawWaveGrid();
   DrawFftGrid();
   PlayScrollBar->SetPosition(
-      int(PlayRange::LastWindow(Sound.Size(), Sound.Format().nBlockAlign, View.FftSize)));
+      int(PlayRange::LastWindow(Sound.Size(), Sound.Format().nBlockAlign, view_.FftSize)));
 }
 
 void TFormMain::PlayButtonClick() { PlayOrStop(); }
 
 void TFormMain::PlayOrStop() {
-  if (!Player.OutDeviceOpen() || Rec.Recording()) return;
-  if (Player.Playing()) {
+  if (!player_.OutDeviceOpen() || rec_.Recording()) return;
+  if (player_.Playing()) {
     StopPlaying();
     // The thumb may have been dragged during playback (the drag is not aligned then).
-    Player.SetPlayPos(PlayRange::AlignToFrame(PlayScrollBar->Position(), Sound.Format().nBlockAlign));
+    player_.SetPlayPos(
+        PlayRange::AlignToFrame(PlayScrollBar->Position(), Sound.Format().nBlockAlign));
     RedrawViews();
     return;
   }
   // An empty sound, or a cursor past its end, has nothing to play.
-  const std::int32_t pos = Player.PlayPos();
+  const std::int32_t pos = player_.PlayPos();
   if (!Sound.HasSound() || pos < 0 || pos >= Sound.Size()) return;
   PlayButton->setText("STOP");
   // The mixer's notes must sound at once; a held sound plays with long device buffers.
   const Transport::StartResult r =
-      Player.Start(MixerOpen ? PlaybackUse::Note : PlaybackUse::Sound);
+      player_.Start(mixing_.MixerOpen() ? PlaybackUse::Note : PlaybackUse::Sound);
   SyncTimer();
   if (r.ok()) return;
   // The box shows over STOP; the caption goes back once it is closed.
@@ -72,25 +73,26 @@ void TFormMain::PlayOrStop() {
 }
 
 void TFormMain::Timer1Timer() {
-  const Transport::Tick t = Player.OnTick(
-      {View.FftSize, NewSound.RecBits, NewSound.RecSampleRate, Timer1->interval()});
+  const Transport::Tick t = player_.OnTick(
+      {view_.FftSize, NewSound.RecBits, NewSound.RecSampleRate, Timer1->interval()});
   SyncTimer();
   if (t.positionFailed) {
     ShowMessage("error", "time");
     return;
   }
-  Label1->setText(FormatSeconds(PlayRange::BytesToSeconds(std::int32_t(t.cur), Sound.Format().nAvgBytesPerSec)));
+  Label1->setText(FormatSeconds(
+      PlayRange::BytesToSeconds(std::int32_t(t.cur), Sound.Format().nAvgBytesPerSec)));
   if (t.paintAt) {
     const SoundDocument::Handle block = Sound.ShownHandle();
     const std::int64_t offset = *t.paintAt;
-    const int frames = int(View.FftSize);
+    const int frames = int(view_.FftSize);
     StartPaintJob([this, block, offset, frames] { return Sound.View(block, offset, frames); });
     ShowBaseFreq(FindPeaks());
     PlayScrollBar->SetPosition(std::int32_t(t.cur));
   }
   if (t.ended) {
     const std::int64_t last =
-        PlayRange::LastWindow(Sound.Size(), Sound.Format().nBlockAlign, View.FftSize);
+        PlayRange::LastWindow(Sound.Size(), Sound.Format().nBlockAlign, view_.FftSize);
     // A sound shorter than one window has no last frame to show.
     if (last >= 0) {
       RedrawViewsAt(std::uint32_t(last));
@@ -112,13 +114,13 @@ QString TFormMain::FormatFixed(double value, int decimals) {
 
 void TFormMain::PlayScrollBarScroll(int& position) {
   if (Busy()) return;
-  if (!Player.OutDeviceOpen()) {
+  if (!player_.OutDeviceOpen()) {
     position = 0;
     return;
   }
   const std::int32_t pos = PlayRange::AlignToFrame(position, Sound.Format().nBlockAlign);
   position = pos;
-  Player.SetPlayPos(pos);
+  player_.SetPlayPos(pos);
   PlayScrollBar->SetPosition(pos);
   Label1->setText(FormatSeconds(PlayRange::BytesToSeconds(pos, Sound.Format().nAvgBytesPerSec)));
   RedrawViews();

@@ -15,35 +15,36 @@
 
 std::uint32_t TFormMain::SpectrumRate() const {
   // The held (or recording) sound's own rate; the settings' rate when nothing is held.
-  if (Sound.HasSound() || Rec.Recording()) return Sound.Format().nSamplesPerSec;
+  if (Sound.HasSound() || rec_.Recording()) return Sound.Format().nSamplesPerSec;
   return NewSound.RecSampleRate;
 }
 
 void TFormMain::DrawWave() {
   if (!Sound.HasSound()) return;
-  DrawWaveBox(PaintBoxGra->Canvas(), Sound.ViewShown(Player.PlayPos(), int(View.FftSize)),
-              WaveStyle{int(View.WaveStep), View.WaveTimes});
+  DrawWaveBox(PaintBoxGra->Canvas(), Sound.ViewShown(player_.PlayPos(), int(view_.FftSize)),
+              WaveStyle{int(view_.WaveStep), view_.WaveTimes});
 }
 
 void TFormMain::DrawSpectrum() {
   if (!Sound.HasSound()) return;
   const SpectrumDraw r = DrawSpectrumBox(
-      PaintBoxFft->Canvas(), Sound.ViewShown(Player.PlayPos(), int(View.FftSize)),
-      SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, View.FftLevel},
-      Analysis.Arrays());
+      PaintBoxFft->Canvas(), Sound.ViewShown(player_.PlayPos(), int(view_.FftSize)),
+      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, view_.FftLevel},
+      analysis_.Arrays());
   if (r == SpectrumDraw::SecondTransformFailed) ShowMessage("error", QString());
 }
 
 void TFormMain::DrawWaveGrid() {
   if (Busy()) return;
-  const double span = WaveGridSpan(int(View.FftSize), Sound.Format().nSamplesPerSec);
-  DrawGrid(PaintBoxGra->Canvas(), View.WaveGridStep, View.WaveGridStep * View.WaveGridMajor, span);
+  const double span = WaveGridSpan(int(view_.FftSize), Sound.Format().nSamplesPerSec);
+  DrawGrid(PaintBoxGra->Canvas(), view_.WaveGridStep, view_.WaveGridStep * view_.WaveGridMajor,
+           span);
 }
 
 void TFormMain::DrawFftGrid() {
   if (Busy()) return;
-  DrawGrid(PaintBoxFft->Canvas(), View.FftGridStep, View.FftGridStep * View.FftGridMajor,
-           View.FftSpan);
+  DrawGrid(PaintBoxFft->Canvas(), view_.FftGridStep, view_.FftGridStep * view_.FftGridMajor,
+           view_.FftSpan);
 }
 
 void TFormMain::RedrawViews() {
@@ -54,14 +55,14 @@ void TFormMain::RedrawViews() {
 }
 
 void TFormMain::RedrawViewsAt(std::uint32_t offset) {
-  const SoundView view = Sound.ViewShown(offset, int(View.FftSize));
+  const SoundView view = Sound.ViewShown(offset, int(view_.FftSize));
   ClearBox(PaintBoxGra->Canvas());
-  DrawWaveBox(PaintBoxGra->Canvas(), view, WaveStyle{int(View.WaveStep), View.WaveTimes});
+  DrawWaveBox(PaintBoxGra->Canvas(), view, WaveStyle{int(view_.WaveStep), view_.WaveTimes});
   ClearBox(PaintBoxFft->Canvas());
   const SpectrumDraw r = DrawSpectrumBox(
       PaintBoxFft->Canvas(), view,
-      SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, View.FftLevel},
-      Analysis.Arrays());
+      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, view_.FftLevel},
+      analysis_.Arrays());
   if (r == SpectrumDraw::SecondTransformFailed) ShowMessage("error", QString());
   if (Sound.Format().nAvgBytesPerSec != 0) ShowBaseFreq(FindPeaks());
 }
@@ -80,57 +81,49 @@ void TFormMain::PaintBoxFftPaint() {
 
 void TFormMain::PaintBoxfftfilterPaint() {
   ClearBox(PaintBoxfftfilter->Canvas());
-  DrawFilterLine(PaintBoxfftfilter->Canvas(), View.FilterX);
+  DrawFilterLine(PaintBoxfftfilter->Canvas(), view_.FilterX);
 }
 
 void TFormMain::ScrollBarWaveTimesScroll(int& position) {
   ScrollBarWaveTimes->SetPosition(position);
-  View.WaveTimes = ScrollBarWaveTimes->maximum() - ScrollBarWaveTimes->Position() + 1;
+  view_.WaveTimes = ZoomOfBar(ScrollBarWaveTimes->maximum(), ScrollBarWaveTimes->Position());
   if (Busy()) return;  // the next painting job takes the new zoom
   PaintBoxGraPaint();
 }
 
 void TFormMain::ScrollBarFftTimesScroll(int& position) {
   ScrollBarFftTimes->SetPosition(position);
-  View.FftTimes = ScrollBarFftTimes->maximum() - ScrollBarFftTimes->Position() + 1;
+  view_.FftTimes = ZoomOfBar(ScrollBarFftTimes->maximum(), ScrollBarFftTimes->Position());
   if (Busy()) return;
   PaintBoxFftPaint();
 }
 
 void TFormMain::ChoicedatanumClick() {
-  View.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
-  View.WaveStep = 1;
+  view_.FftSize = FftSizeOfItem(Choicedatanum->ItemIndex());
+  view_.WaveStep = 1;
   const PlayRange::Window w =
-      PlayRange::Fit(Sound.Size(), Sound.Format().nBlockAlign, View.FftSize);
-  if (w.fftSize != View.FftSize) {
-    Choicedatanum->SetItemIndex(0);
-    View.FftSize = w.fftSize;
-    View.WaveStep = 1;
-  }
-  if (w.last < PlayScrollBar->Position()) Player.SetPlayPos(std::int32_t(w.last));
+      PlayRange::Fit(Sound.Size(), Sound.Format().nBlockAlign, view_.FftSize);
+  if (w.fftSize != view_.FftSize) ShowSmallestWindow();
+  if (w.last < PlayScrollBar->Position()) player_.SetPlayPos(std::int32_t(w.last));
   PlayScrollBar->SetMax(int(w.last));
-  if (!Player.Playing() && !Rec.Recording()) {
+  if (!Busy()) {
     ChooseScales();
     RedrawViews();
   }
 }
 
 void TFormMain::ScaleGraphClick() {
-  static constexpr int kSteps[] = {1, 5, 10};
-  const int i = ScaleGraph->ItemIndex();
-  if (i >= 0 && i < 3) View.WaveGridStep = kSteps[i];
+  if (const auto step = WaveGridStepOfItem(ScaleGraph->ItemIndex())) view_.WaveGridStep = *step;
   PaintBoxGraPaint();
 }
 
 void TFormMain::ScaleFftClick() {
-  static constexpr int kSteps[] = {100, 200, 500, 1000};
-  const int i = ScaleFft->ItemIndex();
-  if (i >= 0 && i < 4) View.FftGridStep = kSteps[i];
+  if (const auto step = FftGridStepOfItem(ScaleFft->ItemIndex())) view_.FftGridStep = *step;
   PaintBoxFftPaint();
 }
 
 void TFormMain::UpDownfftscaleClick(bool next) {
-  StepFftSpan(next, View.FftSpan, View.FilterX, SpectrumRate());
+  StepFftSpan(next, view_.FftSpan, view_.FilterX, SpectrumRate());
   RedrawViews();
 }
 
@@ -139,46 +132,46 @@ void TFormMain::PaintBoxFftMouseDown(int, int y) {
   const double f = SpectrumScale(int(NewSound.RecBits));
   const int baseline = PaintBoxFft->Height() - 1;
   // With no scale for the sample width there is no level the row stands for.
-  if (const auto level = LevelFromClick(y, baseline, View.FftTimes, f)) View.FftLevel = *level;
+  if (const auto level = LevelFromClick(y, baseline, view_.FftTimes, f)) view_.FftLevel = *level;
   RedrawViews();
-  DrawLevelLine(PaintBoxFft->Canvas(), baseline, f, View.FftLevel, View.FftTimes);
+  DrawLevelLine(PaintBoxFft->Canvas(), baseline, f, view_.FftLevel, view_.FftTimes);
 }
 
 void TFormMain::PaintBoxfftfilterMouseDown(int x, int) {
-  View.FilterFreq = FilterFreqFromClick(x, View.FftSpan, PaintBoxFft->Width());
-  View.FilterX = x;
+  view_.FilterFreq = FilterFreqFromClick(x, view_.FftSpan, PaintBoxFft->Width());
+  view_.FilterX = x;
   PaintBoxfftfilterPaint();
   RedrawViews();
   ImageCanvas& c = PaintBoxFft->Canvas();
   c.SetFontColor(Colors::Green);
-  c.TextOut(x + 1, 0, std::to_string(View.FilterFreq));
-  LbFilter->setText(QString::number(View.FilterFreq));
-  DrawFilterLine(PaintBoxFft->Canvas(), View.FilterX);
+  c.TextOut(x + 1, 0, std::to_string(view_.FilterFreq));
+  LbFilter->setText(QString::number(view_.FilterFreq));
+  DrawFilterLine(PaintBoxFft->Canvas(), view_.FilterX);
 }
 
 bool TFormMain::FindPeaks() {
-  return Analysis.FindPeaks({std::int32_t(View.FftSize), Sound.Format().nSamplesPerSec,
-                             View.FftLevel, View.FilterFreq, !Player.Playing() && !Rec.Recording()});
+  return analysis_.FindPeaks({std::int32_t(view_.FftSize), Sound.Format().nSamplesPerSec,
+                             view_.FftLevel, view_.FilterFreq, !Busy()});
 }
 
 void TFormMain::ShowBaseFreq(bool found) {
-  Label2->setText(found ? QString::number(Analysis.BaseFreq) : QString());
+  Label2->setText(found ? QString::number(analysis_.BaseFreq) : QString());
 }
 
 void TFormMain::StartPaintJob(std::function<std::optional<SoundView>()> source) {
   auto job = std::make_shared<MyPaintGraph>(
-      std::move(source), WaveStyle{int(View.WaveStep), View.WaveTimes},
-      SpectrumStyle{SpectrumRate(), View.FftTimes, View.FftSpan, std::nullopt},
-      Analysis.Arrays(), PaintBoxGra->Canvas(), PaintBoxFft->Canvas());
+      std::move(source), WaveStyle{int(view_.WaveStep), view_.WaveTimes},
+      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, std::nullopt},
+      analysis_.Arrays(), PaintBoxGra->Canvas(), PaintBoxFft->Canvas());
   // Runs after this handler has returned; dropped with the window. A job is also dropped
   // when its playback or recording has ended since (it would wipe the grids of the full
   // redraw at the stop), and when the analysis arrays were given up.
   QMetaObject::invokeMethod(
       this,
-      [this, job, playback = Player.Playing(), recording = Rec.Recording(),
-       input = Analysis.Arrays().input] {
-        if (input != Analysis.Arrays().input || (playback && !Player.Playing()) ||
-            (recording && !Rec.Recording()))
+      [this, job, playback = player_.Playing(), recording = rec_.Recording(),
+       input = analysis_.Arrays().input] {
+        if (input != analysis_.Arrays().input || (playback && !player_.Playing()) ||
+            (recording && !rec_.Recording()))
           return;
         if (job->Paint() == MyPaintGraph::Outcome::SecondTransformFailed)
           ShowMessage("error", QString());

@@ -11,13 +11,16 @@
 #include <iterator>
 
 #include "Edit.h"
+#include "FixedWindow.h"
 #include "PaintBox.h"
 #include "Prompts.h"
 #include "RadioGroup.h"
 #include "ScrollBar.h"
+#include "MixerHost.h"
 #include "TrackBar.h"
-#include "main.h"
+#include "analysis/SpectrumAnalysis.h"
 #include "mixer/FrequencyScale.h"
+#include "mixer/MixSession.h"
 #include "mixer/NoteTable.h"
 
 namespace {
@@ -29,19 +32,10 @@ int IndexOf(const std::array<Control*, 31>& table, const Control* sender) {
 }
 }  // namespace
 
-void Tmixplay::SetWholeText(Edit* e, const QString& text) {
-  const int limit = e->maxLength();
-  if (text.size() > limit) e->setMaxLength(int(text.size()));
-  e->SetText(text);
-  e->setMaxLength(limit);
-}
-
 const QString Tmixplay::F2tFilter = QStringLiteral("f2t (*.f2t)");
 
-Tmixplay::Tmixplay(TFormMain& owner)
-    : QWidget(&owner, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
-      main_(owner),
-      Mixer(owner.Sound) {
+Tmixplay::Tmixplay(MixerHost& host, QWidget* owner)
+    : QWidget(owner, FixedWindowFlags()), host_(host), Mixer(host.Session().Sound()) {
   setObjectName(QStringLiteral("mixplay"));
   setWindowTitle(QStringLiteral("mixplay"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -67,32 +61,18 @@ void Tmixplay::FormCreate() {
   Mixer.SetVolume(volume->Position());
   Mixer.SetFadeSteps(TBlastwave->Position());
   Mixer.Silence();
-  if (main_.FftMixMode) TakeOverPeaks();
+  if (host_.Session().FftMixMode()) TakeOverPeaks();
   ShowAmplitudes();
 }
 
 void Tmixplay::FormActivate() {
-  if (!main_.FftMixMode) return;
+  if (!host_.Session().FftMixMode()) return;
   Mixer.TakeShownBlock();
   TakeOverPeaks();
   ShowAmplitudes();
 }
 
-void Tmixplay::FormClose() {
-  TFormMain& m = main_;
-  m.MixerOpen = false;
-  if (m.MixerFromFft) {
-    // The mixer's block goes and the play range is reset: no device may hold it then.
-    if (m.Player.Playing()) m.StopPlaying();
-    m.Sound.DropMixBlock();
-    m.MixerFromFft = false;
-    m.ChooseScales();
-    m.DrawFormatBox();
-    m.ResetPlayRange();
-    m.LBAorFFT->hide();
-  }
-  m.RedrawViews();
-}
+void Tmixplay::FormClose() { host_.MixerClosed(); }
 
 void Tmixplay::closeEvent(QCloseEvent* event) {
   FormClose();
@@ -188,7 +168,7 @@ void Tmixplay::ShowBankControls() {
   for (int i = 1; i <= ToneMixer::kBankSize; ++i) {
     AmpBars[i]->SetPosition(Mixer.AmpPosition(i));
     AmpBars[i]->SetSelection(AmpBars[i]->Position(), 100);
-    SetWholeText(PhaseEdits[i], QString::number(Mixer.PhaseDegrees(i)));
+    PhaseEdits[i]->SetText(QString::number(Mixer.PhaseDegrees(i)));
   }
 }
 
@@ -230,9 +210,8 @@ void Tmixplay::reserphaseClick() {
 void Tmixplay::TransmitClick() { GenerateAndPlay(); }
 
 void Tmixplay::GenerateAndPlay() {
-  TFormMain& m = main_;
   // The block is resized and rewritten below: the device must have given it back first.
-  if (m.Player.Playing()) m.StopPlaying();
+  host_.StopPlayback();
   switch (Mixer.Resize(TBmixtime->Position())) {
     case ToneMixer::Rebuild::Done:
       break;
@@ -242,13 +221,10 @@ void Tmixplay::GenerateAndPlay() {
     case ToneMixer::Rebuild::NoBlock:  // the sound was given up (the window goes with it)
       return;
   }
-  m.ChooseScales();
-  m.DrawFormatBox();
-  m.ResetPlayRange();
   Mixer.Synthesize();
-  m.PlayScrollBar->SetPosition(0);
-  if (m.MixerFromFft) m.LBAorFFT->show();
-  m.PlayOrStop();
+  host_.Session().Rebuilt();
+  host_.ShowRebuiltSound();
+  host_.PlayFromStart();
 }
 
 void Tmixplay::PlayNote(int hz) {
@@ -265,9 +241,8 @@ void Tmixplay::FormKeyPress(const QString& typed) {
 }
 
 void Tmixplay::TakeOverPeaks() {
-  TFormMain& m = main_;
   frectimesRG->SetItemIndex(0);
-  const SpectrumAnalysis& a = m.Analysis;
+  const SpectrumAnalysis& a = host_.LastAnalysis();
   Mixer.TakeOver({a.PeakCount, a.PeakHarmonic, a.PeakLevel, a.PeakValue});
   // Harmonics 1 .. 30 go through the phase edit and slider, whose handlers leave them at
   // whole degrees; 31 .. 120 keep the exact angle.
@@ -275,19 +250,15 @@ void Tmixplay::TakeOverPeaks() {
   for (int k = 1; k <= shown; ++k) {
     if (Mixer.Set().Amplitude[k] == 0) continue;
     const int degrees = Mixer.PhaseDegrees(k);
-    SetWholeText(PhaseEdits[k], QString::number(degrees));
+    PhaseEdits[k]->SetText(QString::number(degrees));
     PhaseBars[k]->SetPosition(degrees);
   }
   freq->SetPosition(a.BaseFreq);
   Edfreq->SetText(QString::number(freq->Position()));
   Mixer.Synthesize();
-  m.ChooseScales();
-  m.DrawFormatBox();
-  m.ResetPlayRange();
-  m.PlayScrollBar->SetPosition(0);
-  m.FftMixMode = false;
+  host_.Session().TakenOver();
   // The views move from the analysed sound to the rebuilt one.
-  m.RedrawViews();
+  host_.ShowRebuiltSound();
 }
 
 // ---- Paint boxes ----
@@ -314,5 +285,5 @@ void Tmixplay::PaintBox2Paint() {
 }
 
 void Tmixplay::Report(const QString& text, const QString& caption) {
-  main_.Ask().Message(this, text, caption, Prompts::Buttons::Ok);
+  host_.Ask().Message(this, text, caption, Prompts::Buttons::Ok);
 }

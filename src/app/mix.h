@@ -1,13 +1,14 @@
 #pragma once
 // The tone mixer window `mixplay`: the user's instrument for the harmonic synthesiser. A
-// shell over a ToneMixer (the rules and the state) that writes into the main window's
-// sound document: the controls, their layout, and handlers that call the model, run the
-// control cascades (setting a slider, edit or group from code runs its handler when the
-// value really changes) and turn the model's statuses into boxes and main-window steps.
+// shell over a ToneMixer (the rules and the state) that writes into the held sound: the
+// controls, their layout, and handlers that call the model, run the control cascades
+// (setting a slider, edit or group from code runs its handler when the value really
+// changes) and turn the model's statuses into boxes and steps of its host.
 //
 // Created only by the main window (Mixer button or fftmix), as a child window of it, and
 // destroyed when it closes (FormClose runs then) or when the main window gives its sound
-// up (then FormClose does not run). At most one exists.
+// up (then FormClose does not run). At most one exists. It reaches the main window only
+// through its MixerHost.
 //
 // Key preview: every character typed in the window reaches FormKeyPress first and then,
 // unconsumed, the focused control.
@@ -30,13 +31,14 @@ class Edit;
 class PaintBox;
 class RadioGroup;
 class TrackBar;
-class TFormMain;
+class MixerHost;
 
 class Tmixplay : public QWidget {
   Q_OBJECT
 public:
-  // Runs FormCreate on the main window's shown block; the caller shows the window.
-  explicit Tmixplay(TFormMain& owner);
+  // Runs FormCreate on the shown block; the caller places and shows the window. `host`
+  // and `owner` (the window it belongs to) must outlive it.
+  Tmixplay(MixerHost& host, QWidget* owner);
 
   // ---- Controls (objectName = member name) ----
   TrackBar* freq = nullptr;  // base frequency, 1 .. 2000 Hz
@@ -120,11 +122,7 @@ private:
   // handler moves the phase slider), from the tables of the current bank.
   void ShowBankControls();
   void Report(const QString& text, const QString& caption);
-  // Text set from code is taken whole: the limit of four characters is the user's. Every
-  // change handler leaves its edit at four characters or fewer again (a value it takes is
-  // shown as its slider's, one it refuses is replaced).
-  static void SetWholeText(Edit* e, const QString& text);
 
-  TFormMain& main_;
+  MixerHost& host_;
   ToneMixer Mixer;
 };

@@ -33,21 +33,22 @@ constexpr int kBelow = 334;                       // first row under the scale
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
                   int width) {
   auto* l = new QLabel(text, parent);
-  PlaceControl(l, name, left, top, width, 20);
+  PlaceControl(l, name, QRect(left, top, width, 20));
   return l;
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& text, int left,
                         int top, int width, int height) {
   auto* b = new QPushButton(text, parent);
-  PlaceControl(b, name, left, top, width, height);
+  PlaceControl(b, name, QRect(left, top, width, height));
   b->setAutoDefault(false);
   return b;
 }
 
 // A horizontal tone slider with its caption on the left and its value on the right.
 TrackBar* ToneRow(QWidget* parent, const QString& name, int top, int min, int max, int position) {
-  auto* t = new TrackBar(parent, name, Qt::Horizontal, 34, top, 102, 22, min, max, position);
+  auto* t =
+      new TrackBar(parent, name, Qt::Horizontal, QRect(34, top, 102, 22), {min, max, position});
   t->setPageStep(1);
   return t;
 }
@@ -55,28 +56,29 @@ TrackBar* ToneRow(QWidget* parent, const QString& name, int top, int min, int ma
 
 void Tmixplay::CreateControls() {
   // The grid first, so that the lower row of edits lies over it.
-  PaintBox2 = new PaintBox(this, "PaintBox2", SliderCentre(1), kGridTop, 559, 26,
+  PaintBox2 = new PaintBox(this, "PaintBox2", QRect(SliderCentre(1), kGridTop, 559, 26),
                            palette().color(QPalette::Window));
   for (int i = 1; i <= 30; ++i) {
     const int top = i % 2 == 1 ? kUpperEdits : kLowerEdits;
     PhaseEdits[i] = new Edit(this, QStringLiteral("Edit%1").arg(i),
-                             SliderCentre(i) - kEditWidth / 2, top, kEditWidth, kEditHeight,
+                             QRect(SliderCentre(i) - kEditWidth / 2, top, kEditWidth, kEditHeight),
                              QStringLiteral("0"), 4);
     PhaseEdits[i]->setAlignment(Qt::AlignRight);
   }
   for (int i = 1; i <= 30; ++i) {
     PhaseBars[i] = new TrackBar(this, QStringLiteral("TrackBar%1").arg(30 + i), Qt::Vertical,
-                                SliderLeft(i), kPhaseTop, kPitch, 53, -180, 180, 0);
+                                QRect(SliderLeft(i), kPhaseTop, kPitch, 53), {-180, 180, 0});
     PhaseBars[i]->setSingleStep(10);
   }
   for (int i = 1; i <= 30; ++i) {
     AmpBars[i] = new TrackBar(this, QStringLiteral("TrackBar%1").arg(i), Qt::Vertical,
-                              SliderLeft(i), kAmpTop, kPitch, 200, 0, 100, 100);
+                              QRect(SliderLeft(i), kAmpTop, kPitch, 200), {0, 100, 100});
     AmpBars[i]->setSingleStep(10);
     AmpBars[i]->setPageStep(1);
     AmpBars[i]->SetSelection(100, 100);
   }
-  PaintBox1 = new PaintBox(this, "PaintBox1", 3, kScaleTop, 614, 17, QColor(0xC0, 0xC0, 0xC0));
+  PaintBox1 =
+      new PaintBox(this, "PaintBox1", QRect(3, kScaleTop, 614, 17), QColor(0xC0, 0xC0, 0xC0));
   PaintBox1->Canvas().SetFont(font());
 
   // Tone sliders: caption, slider, value, unit.
@@ -85,7 +87,7 @@ void Tmixplay::CreateControls() {
   freq = ToneRow(this, "freq", top, 1, 2000, 100);
   freq->setTickPosition(QSlider::TicksBelow);
   freq->setTickInterval(100);
-  Edfreq = new Edit(this, "Edfreq", 138, top, 40, 21, "100", 4);
+  Edfreq = new Edit(this, "Edfreq", QRect(138, top, 40, 21), "100", 4);
   Edfreq->setAlignment(Qt::AlignRight);
   Label1 = MakeLabel(this, "Label1", "Hz", 182, top, 20);
   top += 25;
@@ -123,12 +125,13 @@ void Tmixplay::CreateControls() {
   }
   Transmit = MakeButton(this, "Transmit", "OUT", kKeysLeft + whites * kWhite + 6, kBelow, 66, 48);
 
-  frectimesRG = new RadioGroup(this, "frectimesRG", "Times", 208, 388, 136, 40,
+  frectimesRG = new RadioGroup(this, "frectimesRG", "Times", QRect(208, 388, 136, 40),
                                {"1", "2", "3", "4"}, 4);
   frectimesRG->SetItemIndex(0);
-  RGMemInOut = new RadioGroup(this, "RGMemInOut", "IN or OUT", 346, 388, 104, 40, {"IN", "OUT"}, 2);
+  RGMemInOut = new RadioGroup(this, "RGMemInOut", "IN or OUT", QRect(346, 388, 104, 40),
+                              {"IN", "OUT"}, 2);
   RGMemInOut->SetItemIndex(0);
-  RGBarMem = new RadioGroup(this, "RGBarMem", "FFTMemory", 452, 388, 164, 40,
+  RGBarMem = new RadioGroup(this, "RGBarMem", "FFTMemory", QRect(452, 388, 164, 40),
                             {"1", "2", "3", "4", "5"}, 5);
   RGBarMem->SetItemIndex(0);
   FFtMemIn = MakeButton(this, "FFtMemIn", "FFTMEM", 208, 436, 70, 26);

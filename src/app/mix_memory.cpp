@@ -5,10 +5,10 @@
 #include <QLabel>
 
 #include "Edit.h"
+#include "MixerHost.h"
 #include "Prompts.h"
 #include "RadioGroup.h"
 #include "TrackBar.h"
-#include "main.h"
 #include "mix.h"
 #include "mixer/MixerSettingsFile.h"
 
@@ -29,7 +29,7 @@ void Tmixplay::RGBarMemClick() {
   if (!slot) return;
   Mixer.RecallCount(*slot);
   // The edit's handler refuses a frequency outside 1 .. 2000 and puts the previous back.
-  SetWholeText(Edfreq, QString::number(slot->Freq));
+  Edfreq->SetText(QString::number(slot->Freq));
   freq->SetPosition(Edfreq->IntValue());
   volume->SetPosition(slot->Volume);
   Label2->setText(QString::number(volume->Position()));
@@ -45,7 +45,7 @@ void Tmixplay::RGBarMemClick() {
 void Tmixplay::BtnFftmemClearClick() { RGBarMem->SetItemIndex(-1); }
 
 void Tmixplay::BtnsaveClick() {
-  const std::optional<QString> chosen = main_.Ask().SaveFileName(this, F2tFilter);
+  const std::optional<QString> chosen = host_.Ask().SaveFileName(this, F2tFilter);
   if (!chosen) return;
   // Always appended, even to a name that ends in ".f2t" already.
   const QString path = *chosen + QStringLiteral(".f2t");
@@ -54,7 +54,7 @@ void Tmixplay::BtnsaveClick() {
 }
 
 void Tmixplay::BtnLoadClick() {
-  const std::optional<QString> chosen = main_.Ask().OpenFileName(this, F2tFilter);
+  const std::optional<QString> chosen = host_.Ask().OpenFileName(this, F2tFilter);
   if (!chosen) return;
   // Only the slots change; the set, the controls and the sound wait for a recall.
   const MixerFileStatus s = MixerSettingsFile::Load(chosen->toStdString(), Mixer.Memory());

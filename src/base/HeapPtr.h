@@ -1,6 +1,6 @@
 #pragma once
-// Ownership of a block from Heap: freed with Heap::Free when the pointer goes. GUI thread
-// only, like Heap itself.
+// Ownership of a block from Heap: freed with Heap::Free when the pointer goes. Any thread,
+// like Heap's allocations themselves; one owner at a time (a unique_ptr).
 
 #include <cstdint>
 #include <memory>

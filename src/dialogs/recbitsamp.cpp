@@ -16,8 +16,8 @@ Tbitsampling::Tbitsampling(NewSoundSettings& settings, QWidget* owner)
   Bevel1->setObjectName("Bevel1");
   Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(8, 8, 193, 201);
-  Bit = new RadioGroup(this, "Bit", "Bit", 24, 24, 65, 137, {"8 bit", "16bit"});
-  Sampling = new RadioGroup(this, "Sampling", "Sampling", 96, 24, 89, 177,
+  Bit = new RadioGroup(this, "Bit", "Bit", QRect(24, 24, 65, 137), {"8 bit", "16bit"});
+  Sampling = new RadioGroup(this, "Sampling", "Sampling", QRect(96, 24, 89, 177),
                             {"8000 Hz", "11025Hz", "12000Hz", "16000Hz", "22050Hz", "24000Hz",
                              "32000Hz", "44100Hz", "48000Hz"});
   OKBtn = new QPushButton("OK", this);
@@ -32,14 +32,13 @@ Tbitsampling::Tbitsampling(NewSoundSettings& settings, QWidget* owner)
 
 void Tbitsampling::FormCreate() {
   Bit->SetItemIndex(settings_.RecBits == 8 ? 0 : 1);
-  int item = -1;
-  for (int i = 0; i < 9; ++i)
-    if (kRates[i] == settings_.RecSampleRate) item = i;
-  if (item < 0) {
-    settings_.RecSampleRate = 48000;
-    item = 8;
+  std::optional<int> item = NewSoundSettings::ItemOfRate(settings_.RecSampleRate);
+  if (!item) {
+    // A rate fftmix copied from a file: the last one offered instead.
+    item = int(NewSoundSettings::kRates.size()) - 1;
+    settings_.RecSampleRate = NewSoundSettings::kRates.back();
   }
-  Sampling->SetItemIndex(item);
+  Sampling->SetItemIndex(*item);
 }
 
 void Tbitsampling::BitClick() {
@@ -49,5 +48,6 @@ void Tbitsampling::BitClick() {
 
 void Tbitsampling::SamplingClick() {
   const int i = Sampling->ItemIndex();
-  if (i >= 0 && i < 9) settings_.RecSampleRate = kRates[i];
+  if (i >= 0 && i < int(NewSoundSettings::kRates.size()))
+    settings_.RecSampleRate = NewSoundSettings::kRates[std::size_t(i)];
 }

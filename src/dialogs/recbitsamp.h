@@ -26,9 +26,6 @@ public:
   void BitClick();
   void SamplingClick();
 
-  static constexpr unsigned kRates[9] = {8000, 11025, 12000, 16000, 22050,
-                                         24000, 32000, 44100, 48000};
-
 private:
   NewSoundSettings& settings_;
 };

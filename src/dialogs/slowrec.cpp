@@ -21,7 +21,7 @@ TOKBottomDlg::TOKBottomDlg(NewSoundSettings& settings, QWidget* owner)
   Bevel1->setObjectName("Bevel1");
   Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
   Bevel1->setGeometry(8, 8, 129, 161);
-  SlowRecTime = new RadioGroup(this, "SlowRecTime", "SlowRecTime", 20, 17, 105, 140,
+  SlowRecTime = new RadioGroup(this, "SlowRecTime", "SlowRecTime", QRect(20, 17, 105, 140),
                                {"0.2s", "0.4s", "0.6s", "0.8s", "1.0s"});
   OKBtn = new QPushButton("OK", this);
   OKBtn->setObjectName("OKBtn");

@@ -4,8 +4,9 @@
 // the settings file number the harmonics: element k is harmonic k (1 .. 120), element 0
 // is never read or written by the mixer code.
 //
-// A plain value: copy it to store a memory slot. No thread affinity of its own; the
-// window owns one and reads and writes it on the GUI thread. The fields are ordered so
+// A plain value: copy it to store a memory slot. No thread affinity of its own; the mixer's
+// model (ToneMixer) owns the one being edited, the memory slots hold copies, and the
+// mixer reads and writes them on the GUI thread. The fields are ordered so
 // that the struct has no padding (a copy compares byte for byte).
 
 #include <algorithm>

@@ -17,11 +17,10 @@ void ToneMixer::TakeShownBlock() {
 namespace {
 // The mixer's block as far as both the mixer's size and the document's reach: the document
 // bounds the writing, whatever the mixer last heard of the size.
-std::span<std::uint8_t> Bytes(const SoundDocument& sound, SoundDocument::Handle h,
+std::span<std::uint8_t> Bytes(SoundDocument& sound, SoundDocument::Handle h,
                               std::int32_t size) {
-  std::uint8_t* data = sound.Resolve(h);
-  if (!data) return {};
-  return {data, std::size_t(std::clamp(size, 0, sound.SizeOf(h)))};
+  const std::span<std::uint8_t> block = sound.Bytes(h);
+  return block.first(std::min(block.size(), std::size_t(std::max(size, 0))));
 }
 }  // namespace
 

@@ -28,3 +28,9 @@ std::int32_t NewSoundSettings::MixBytes() const {
 std::int64_t NewSoundSettings::RecordingCeiling() const {
   return std::int64_t(RecLimitSeconds) * std::int64_t(RecSampleRate);
 }
+
+std::optional<int> NewSoundSettings::ItemOfRate(std::uint32_t rate) {
+  for (std::size_t i = 0; i < kRates.size(); ++i)
+    if (kRates[i] == rate) return int(i);
+  return std::nullopt;
+}

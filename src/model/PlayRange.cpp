@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "model/ViewSettings.h"
+
 namespace PlayRange {
 
 std::int64_t LastWindow(std::int32_t size, std::uint16_t blockAlign, std::uint32_t frames) {
@@ -15,10 +17,19 @@ Bar ForRoom(std::int64_t room, std::uint32_t fftSize) {
   return Bar{int(max), int(fftSize / 2), int(fftSize / 10), false};
 }
 
+NewRange ForNewSound(std::int32_t size, std::uint16_t blockAlign, std::uint32_t fftSize) {
+  std::int64_t room = LastWindow(size, blockAlign, fftSize);
+  if (room < std::int64_t(fftSize)) {
+    fftSize = ViewSettings::kSmallestFftSize;
+    room = LastWindow(size, blockAlign, fftSize);
+  }
+  return NewRange{fftSize, ForRoom(room, fftSize)};
+}
+
 Window Fit(std::int32_t size, std::uint16_t blockAlign, std::uint32_t fftSize) {
   std::int64_t last = LastWindow(size, blockAlign, fftSize);
   if (last <= 0) {
-    fftSize = 256;
+    fftSize = ViewSettings::kSmallestFftSize;
     last = LastWindow(size, blockAlign, fftSize);
   }
   // A sound shorter than one window of 256 frames keeps position and range at 0.

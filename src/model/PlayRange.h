@@ -23,6 +23,16 @@ struct Bar {
 };
 Bar ForRoom(std::int64_t room, std::uint32_t fftSize);
 
+// The play range of a sound that has just become current, for the chosen window of
+// `fftSize` frames: when less than `fftSize` bytes (compared with a frame count, as the
+// program always has) are left after the last window, the window falls back to 256 frames;
+// then the bar for what is left (ForRoom).
+struct NewRange {
+  std::uint32_t fftSize = 256;
+  Bar bar;
+};
+NewRange ForNewSound(std::int32_t size, std::uint16_t blockAlign, std::uint32_t fftSize);
+
 // A new window size on a held sound (or a capture buffer): when no window of `fftSize`
 // frames fits, 256 frames are used instead. `last` is then the start of the last window,
 // never below 0.

@@ -6,11 +6,13 @@
 #include "files/WaveReader.h"
 
 const SoundDocument::Block* SoundDocument::Find(Handle h) const {
-  const Block& b = h.slot == Slot::Own ? own_ : mix_;
-  return (h.id != 0 && b.id == h.id && b.data) ? &b : nullptr;
+  if (h.id == 0) return nullptr;
+  for (const Block* b : {&own_, &mix_})
+    if (b->id == h.id && b->data) return b;
+  return nullptr;
 }
 
-std::uint8_t* SoundDocument::Resolve(Handle h) const {
+const std::uint8_t* SoundDocument::Resolve(Handle h) const {
   const Block* b = Find(h);
   return b ? b->data.get() : nullptr;
 }
@@ -18,6 +20,12 @@ std::uint8_t* SoundDocument::Resolve(Handle h) const {
 std::int32_t SoundDocument::SizeOf(Handle h) const {
   const Block* b = Find(h);
   return b ? b->size : 0;
+}
+
+std::span<std::uint8_t> SoundDocument::Bytes(Handle h) {
+  Block* b = Find(h);
+  if (!b || b->size <= 0) return {};
+  return {b->data.get(), static_cast<std::size_t>(b->size)};
 }
 
 std::optional<SoundView> SoundDocument::View(Handle h, std::int64_t offset, int frames) const {
@@ -31,6 +39,16 @@ SoundView SoundDocument::ViewShown(std::int64_t offset, int frames) const {
   const Block& b = Shown();
   return SoundView{b.data.get(), b.size, format_.nChannels, format_.wBitsPerSample, offset,
                    frames};
+}
+
+WAVEHDR* SoundDocument::HeaderFrom(std::int32_t offset) {
+  Block& b = Shown();
+  if (!header_ || !b.data || offset < 0 || offset >= b.size) return nullptr;
+  header_->dwFlags = 0;
+  header_->dwLoops = 0;
+  header_->lpData = b.data.get() + offset;
+  header_->dwBufferLength = static_cast<std::uint32_t>(b.size - offset);
+  return header_.get();
 }
 
 HeapPtr<WAVEHDR> SoundDocument::NewHeader() {
@@ -60,25 +78,28 @@ void SoundDocument::SetEmptySize(std::int32_t size) {
 }
 
 bool SoundDocument::Resize(Handle h, std::int32_t size) {
-  if (!Find(h) || size < 0) return false;
-  Block& b = h.slot == Slot::Own ? own_ : mix_;
-  void* grown = Heap::Realloc(b.data.get(), static_cast<std::size_t>(size));
+  Block* b = Find(h);
+  if (!b || size < 0) return false;
+  void* grown = Heap::Realloc(b->data.get(), static_cast<std::size_t>(size));
   if (!grown) return false;
-  (void)b.data.release();  // Realloc has taken the old block over
-  b.data.reset(static_cast<std::uint8_t*>(grown));
-  b.size = size;
+  (void)b->data.release();  // Realloc has taken the old block over
+  b->data.reset(static_cast<std::uint8_t*>(grown));
+  b->size = size;
   return true;
 }
 
 bool SoundDocument::Show(Handle h) {
-  if (!Find(h)) return false;
-  shown_ = h.slot;
+  const Block* b = Find(h);
+  if (!b) return false;
+  shown_ = b == &own_ ? Slot::Own : Slot::Mix;
   return true;
 }
 
 bool SoundDocument::AddMixBlock(std::int32_t size) {
   HeapBytes block = AllocBytes(static_cast<std::size_t>(size < 0 ? 0 : size));
   if (!block) return false;
+  // The shown block is the one analysed: it waits aside; the other one goes.
+  if (shown_ == Slot::Mix) own_ = std::move(mix_);
   mix_ = Block{std::move(block), size, NextId()};
   shown_ = Slot::Mix;
   return true;

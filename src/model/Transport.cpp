@@ -28,7 +28,7 @@ void Transport::ShutDevice(bool pause) {
   if (!out_) return;
   if (pause) out_->Pause();
   out_->Reset();
-  if (WAVEHDR* hdr = sound_.Header()) out_->Unprepare(*hdr);
+  if (WAVEHDR* hdr = sound_.PlaybackHeader()) out_->Unprepare(*hdr);
   out_->Close();
   out_.reset();
 }
@@ -40,12 +40,8 @@ void Transport::CloseOut() {
 }
 
 Transport::StartResult Transport::Start(PlaybackUse use) {
-  WAVEHDR* hdr = sound_.Header();
-  if (!out_ || !hdr || !sound_.Data()) return {StartResult::Step::Prepare, DeviceResult::Error(-1, "No sound.")};
-  hdr->dwFlags = 0;
-  hdr->dwLoops = 0;
-  hdr->lpData = sound_.Data() + playPos_;
-  hdr->dwBufferLength = std::uint32_t(sound_.Size() - playPos_);
+  WAVEHDR* hdr = out_ ? sound_.HeaderFrom(playPos_) : nullptr;
+  if (!hdr) return {StartResult::Step::Prepare, DeviceResult::Error(-1, "No sound.")};
   if (DeviceResult r = out_->Prepare(*hdr); !r.ok()) {
     CloseOut();
     return {StartResult::Step::Prepare, r};

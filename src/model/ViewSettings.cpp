@@ -6,28 +6,29 @@
 
 double StartFftLevel(std::uint32_t bits) { return std::pow(2.0, double(bits)) * 0.1 / 255; }
 
+std::optional<std::int32_t> WaveGridStepOfItem(int item) {
+  if (item < 0 || item >= int(kWaveGridSteps.size())) return std::nullopt;
+  return kWaveGridSteps[std::size_t(item)];
+}
+
+std::optional<std::int32_t> FftGridStepOfItem(int item) {
+  if (item < 0 || item >= int(kFftGridSteps.size())) return std::nullopt;
+  return kFftGridSteps[std::size_t(item)];
+}
+
+int ZoomOfBar(int max, int position) { return max - position + 1; }
+
 std::optional<ScaleChoice> ChooseScalesFor(std::uint32_t rate, std::uint32_t fftSize) {
   if (rate == 0) return std::nullopt;
   ScaleChoice c;
-  const std::uint32_t q = (rate / 2) / 20;  // Nyquist over 20
-  if (q >= 1000) {
-    c.fftItem = 3, c.fftGridStep = 1000;
-  } else if (q >= 500) {
-    c.fftItem = 2, c.fftGridStep = 500;
-  } else if (q >= 200) {
-    c.fftItem = 1, c.fftGridStep = 200;
-  } else {
-    c.fftItem = 0, c.fftGridStep = 100;
-  }
-  // Milliseconds of one view window, over 6.
+  // The spectrum grid from the Nyquist frequency over 20: the largest step it reaches.
+  const std::uint32_t q = (rate / 2) / 20;
+  c.fftItem = q >= 1000 ? 3 : q >= 500 ? 2 : q >= 200 ? 1 : 0;
+  c.fftGridStep = kFftGridSteps[std::size_t(c.fftItem)];
+  // The waveform grid from the milliseconds of one view window, over 6.
   const std::int64_t w = Nearest(double(fftSize) / double(rate) * 1000) / 6;
-  if (w >= 10) {
-    c.waveItem = 2, c.waveGridStep = 10;
-  } else if (w >= 5) {
-    c.waveItem = 1, c.waveGridStep = 5;
-  } else {
-    c.waveItem = 0, c.waveGridStep = 1;
-  }
+  c.waveItem = w >= 10 ? 2 : w >= 5 ? 1 : 0;
+  c.waveGridStep = kWaveGridSteps[std::size_t(c.waveItem)];
   return c;
 }
 

@@ -3,10 +3,16 @@
 // spectrum's span, the level line and the filter cursor. Start values are those of a new
 // window. Plain values: any thread.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 
 struct ViewSettings {
+  // The smallest view window and its "DataNum" item: the fall-back when the chosen window
+  // does not fit the sound.
+  static constexpr std::uint32_t kSmallestFftSize = 256;
+  static constexpr int kSmallestItem = 0;
+
   std::uint32_t FftSize = 512;      // frames per view window and FFT: 256 .. 4096
   std::int32_t WaveGridStep = 10;   // ms between dotted lines: 1, 5 or 10
   std::int32_t WaveGridMajor = 5;   // a solid line every this many dotted steps
@@ -19,7 +25,23 @@ struct ViewSettings {
   std::int32_t WaveTimes = 1;       // waveform magnification: 1 .. 9
   std::uint32_t WaveStep = 1;       // frames between waveform points
   double FftSpan = 4000.0;          // Hz across the spectrum view
+
+  void UseSmallestWindow() {
+    FftSize = kSmallestFftSize;
+    WaveStep = 1;
+  }
 };
+
+// Grid steps by item of the "ms" (1, 5, 10) and "Hz" (100, 200, 500, 1000) groups; nullopt
+// for an item outside the group (no selection).
+inline constexpr std::array<std::int32_t, 3> kWaveGridSteps{1, 5, 10};
+inline constexpr std::array<std::int32_t, 4> kFftGridSteps{100, 200, 500, 1000};
+std::optional<std::int32_t> WaveGridStepOfItem(int item);
+std::optional<std::int32_t> FftGridStepOfItem(int item);
+
+// The magnification a zoom bar stands for: its top (position 1) magnifies most, its
+// bottom (position `max`) not at all: max - position + 1.
+int ZoomOfBar(int max, int position);
 
 // The grid steps that suit a sound: the spectrum grid from its Nyquist frequency, the
 // waveform grid from the length of one view window. The items are the indices of the

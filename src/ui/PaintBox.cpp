@@ -5,10 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-PaintBox::PaintBox(QWidget* parent, const QString& name, int left, int top, int width,
-                   int height, const QColor& background)
-    : QWidget(parent), image_(width, height, QImage::Format_RGB32), canvas_(image_) {
-  PlaceControl(this, name, left, top, width, height);
+PaintBox::PaintBox(QWidget* parent, const QString& name, const QRect& place,
+                   const QColor& background)
+    : QWidget(parent), image_(place.size(), QImage::Format_RGB32), canvas_(image_) {
+  PlaceControl(this, name, place);
   image_.fill(background);
   canvas_.Rebind();
   canvas_.SetFont(font());

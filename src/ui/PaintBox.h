@@ -12,8 +12,7 @@
 class PaintBox : public QWidget {
   Q_OBJECT
 public:
-  PaintBox(QWidget* parent, const QString& name, int left, int top, int width, int height,
-           const QColor& background);
+  PaintBox(QWidget* parent, const QString& name, const QRect& place, const QColor& background);
 
   int Width() const { return image_.width(); }
   int Height() const { return image_.height(); }

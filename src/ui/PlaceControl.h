@@ -1,12 +1,12 @@
 #pragma once
-// Names a control (its objectName) and fixes it at its place in its parent's client
-// pixels: left, top, width x height. GUI thread only.
+// Names a control (its objectName) and fixes it at `place` in its parent's client pixels
+// (left, top, width x height). GUI thread only.
 
+#include <QRect>
 #include <QWidget>
 
-inline void PlaceControl(QWidget* w, const QString& name, int left, int top, int width,
-                         int height) {
+inline void PlaceControl(QWidget* w, const QString& name, const QRect& place) {
   w->setObjectName(name);
-  w->setGeometry(left, top, width, height);
-  w->setFixedSize(width, height);
+  w->setGeometry(place);
+  w->setFixedSize(place.size());
 }

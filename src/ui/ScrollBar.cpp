@@ -2,15 +2,14 @@
 
 #include "PlaceControl.h"
 
-ScrollBar::ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left,
-                     int top, int width, int height, int min, int max, int position,
-                     int largeChange, int smallChange)
+ScrollBar::ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
+                     const QRect& place, Range range)
     : QScrollBar(orientation, parent) {
-  PlaceControl(this, name, left, top, width, height);
-  setRange(min, max);
-  setValue(position);
-  setPageStep(largeChange);
-  setSingleStep(smallChange);
+  PlaceControl(this, name, place);
+  setRange(range.min, range.max);
+  setValue(range.position);
+  setPageStep(range.largeChange);
+  setSingleStep(range.smallChange);
   // actionTriggered comes before the new position is applied: the handler may adjust it.
   connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
     if (action == QAbstractSlider::SliderNoAction || !OnScroll) return;

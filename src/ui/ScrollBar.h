@@ -10,9 +10,15 @@
 class ScrollBar : public QScrollBar {
   Q_OBJECT
 public:
-  ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left, int top,
-            int width, int height, int min, int max, int position, int largeChange,
-            int smallChange);
+  struct Range {
+    int min = 0;
+    int max = 100;
+    int position = 0;
+    int largeChange = 10;
+    int smallChange = 1;
+  };
+  ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
+            const QRect& place, Range range);
 
   int Position() const { return value(); }
   void SetPosition(int position) { setValue(position); }

@@ -6,12 +6,12 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
-TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left,
-                   int top, int width, int height, int min, int max, int position)
+TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
+                   const QRect& place, Range range)
     : QSlider(orientation, parent) {
-  PlaceControl(this, name, left, top, width, height);
-  setRange(min, max);
-  setValue(position);
+  PlaceControl(this, name, place);
+  setRange(range.min, range.max);
+  setValue(range.position);
   if (orientation == Qt::Vertical) {
     // Minimum at the top; the arrow keys and the wheel move the thumb the way they point.
     setInvertedAppearance(true);

@@ -10,8 +10,13 @@
 class TrackBar : public QSlider {
   Q_OBJECT
 public:
-  TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation, int left, int top,
-           int width, int height, int min, int max, int position);
+  struct Range {
+    int min = 0;
+    int max = 100;
+    int position = 0;
+  };
+  TrackBar(QWidget* parent, const QString& name, Qt::Orientation orientation, const QRect& place,
+           Range range);
 
   int Position() const { return value(); }
   void SetPosition(int position) { setValue(position); }

@@ -5,9 +5,10 @@
 #include <QKeyEvent>
 #include <QToolButton>
 
-UpDown::UpDown(QWidget* parent, const QString& name, int left, int top, int width, int height)
+UpDown::UpDown(QWidget* parent, const QString& name, const QRect& place)
     : QWidget(parent), previous_(new QToolButton(this)), next_(new QToolButton(this)) {
-  PlaceControl(this, name, left, top, width, height);
+  PlaceControl(this, name, place);
+  const int width = place.width(), height = place.height();
   setFocusPolicy(Qt::TabFocus);
   const int half = width / 2;
   previous_->setObjectName(name + QStringLiteral("_previous"));

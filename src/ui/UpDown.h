@@ -12,7 +12,7 @@ class UpDown : public QWidget {
 public:
   enum class Button { Next, Previous };
 
-  UpDown(QWidget* parent, const QString& name, int left, int top, int width, int height);
+  UpDown(QWidget* parent, const QString& name, const QRect& place);
 
   QToolButton* NextButton() const { return next_; }
   QToolButton* PreviousButton() const { return previous_; }

@@ -253,7 +253,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_Span1000DrawsBins0To127) {
 TEST(SpectrumPlot, DrawSpectrumTrace_SpanAboveHalfRateStopsAtBinNMinus2) {
   std::vector<double> m(512, 0.0);
   Recorder rec(393, 177);
-  DrawSpectrumTrace(8000, 512, m.data(), 1, rec, 176, -1, 8000);  // g = 1024
+  DrawSpectrumTrace(rec, m.data(), 512, SpectrumStyle{8000, 1, 8000}, {176, -1});  // g = 1024
   const auto t = rec.Trace(0);
   ASSERT_EQ(t.size(), 511u);
   EXPECT_EQ(t.back().x, 391);  // bin 510 at nearest(2 * 510 * 393 / 1024) = nearest(391.46)
@@ -263,11 +263,11 @@ TEST(SpectrumPlot, DrawSpectrumTrace_NoAxisWithoutRateOrSpan) {
   std::vector<double> m(512, 1.0);
   for (double span : {0.0, -100.0, std::nan("")}) {
     Recorder rec(393, 177);
-    DrawSpectrumTrace(8000, 512, m.data(), 1, rec, 176, -1, span);
+    DrawSpectrumTrace(rec, m.data(), 512, SpectrumStyle{8000, 1, span}, {176, -1});
     EXPECT_EQ(rec.Trace(0).size(), 1u);
   }
   Recorder rec(393, 177);
-  DrawSpectrumTrace(0, 512, m.data(), 1, rec, 176, -1, 4000);
+  DrawSpectrumTrace(rec, m.data(), 512, SpectrumStyle{0, 1, 4000}, {176, -1});
   EXPECT_EQ(rec.Trace(0).size(), 1u);
 }
 

@@ -66,7 +66,7 @@ private slots:
     QCOMPARE(h.prompts.Texts(), (QStringList{kQuestion, "No fmttag", "no exit file"}));
     QCOMPARE(h.prompts.Captions().last(), notPcm_);
     QVERIFY(!h->Sound.HasSound());
-    QVERIFY(!h->Player.OutDeviceOpen());
+    QVERIFY(!h->Player().OutDeviceOpen());
   }
 
   void Drop_opensLikeOpen_asksWhenASoundIsHeld() {
@@ -114,14 +114,14 @@ private slots:
     QVERIFY(h.StartPlaying());
     Dropped d = Drop(h, Files({QUrl::fromLocalFile(other_)}));
     QVERIFY(!d.entered && !d.dropped);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h->Sound.Size(), 4000);
     h.StopPlaying();
     h.prompts.AnswerNext(true);  // REC gives the held sound up
     QVERIFY(h.StartRecording());
     d = Drop(h, Files({QUrl::fromLocalFile(other_)}));
     QVERIFY(!d.dropped);
-    QVERIFY(h->Rec.Recording());
+    QVERIFY(h->Rec().Recording());
     h.StopRecording();
     QCOMPARE(h.prompts.Texts().count(kQuestion), 1);  // REC's, none for the drop
   }
@@ -152,12 +152,12 @@ private slots:
     QCOMPARE(h.prompts.DialogsShown(), 2);
     QTest::keyClick(&f, Qt::Key_N, Qt::ControlModifier);
     QVERIFY(!f.Sound.Data());
-    QVERIFY(!f.Player.OutDeviceOpen());
+    QVERIFY(!f.Player().OutDeviceOpen());
     QTest::keyClick(&f, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(h.prompts.Texts(), QStringList{"no data"});
-    QVERIFY(f.Analysis.HasArrays());
+    QVERIFY(f.Analysis().HasArrays());
     QTest::keyClick(&f, Qt::Key_Q, Qt::ControlModifier);  // the shutdown frees the arrays
-    QVERIFY(!f.Analysis.HasArrays());
+    QVERIFY(!f.Analysis().HasArrays());
   }
 
   void Shortcuts_leaveAnotherWindowsKeysAlone() {
@@ -185,7 +185,7 @@ private slots:
     QTest::keyClick(&other, Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(typed.left(4), QString("qsno"));
     QCOMPARE(h.prompts.DialogsShown(), 0);
-    QVERIFY(f.Analysis.HasArrays());
+    QVERIFY(f.Analysis().HasArrays());
   }
 };
 

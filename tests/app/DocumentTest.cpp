@@ -18,7 +18,7 @@ bool Hold(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
 
 // A document of `bytes` bytes in `fmt` with no block: all the play range reads.
 void SizeOnly(FormHarness& h, WAVEFORMATEX fmt, std::int32_t bytes) {
-  h->Sound.Format() = fmt;
+  h->Sound.SetFormat(fmt);
   KeepSizeOnly(*h, bytes);
 }
 
@@ -36,39 +36,30 @@ bool IsBlack(const PaintBox* b) {
 class DocumentTest : public QObject {
   Q_OBJECT
 private slots:
-  void ResetPlayRange_roomForTheWindow_setsRangeAndSteps() {
+  // The range and steps go to the play bar, the cursor back to 0, a fall-back to "256"
+  // shows in DataNum, a sound too short gets the box (the numbers are PlayRange's).
+  void ResetPlayRange_setsTheBarDataNumAndTheBox() {
     FormHarness h;
-    SizeOnly(h, kMono8, 1600);
-    h->Player.SetPlayPos(300);
+    QVERIFY(Hold(h, kMono8, 1600));
+    int cursor = 300;
+    h->PlayScrollBarScroll(cursor);
     h->ResetPlayRange();
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->Player().PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 1088);
     QCOMPARE(h->PlayScrollBar->pageStep(), 256);
     QCOMPARE(h->PlayScrollBar->singleStep(), 51);
-    QCOMPARE(h->View.FftSize, 512u);
     QVERIFY(h.prompts.Boxes().empty());
-  }
-
-  void ResetPlayRange_shortSound_fallsBackTo256() {
-    FormHarness h;
     SizeOnly(h, kMono8, 700);
     h->ResetPlayRange();
-    QCOMPARE(h->View.FftSize, 256u);
+    QCOMPARE(h->View().FftSize, 256u);
     QCOMPARE(h->Choicedatanum->ItemIndex(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 444);
-    QCOMPARE(h->PlayScrollBar->pageStep(), 128);
-    QCOMPARE(h->PlayScrollBar->singleStep(), 25);
     QVERIFY(h.prompts.Boxes().empty());
-  }
-
-  void ResetPlayRange_tooShort_asksToPushButton() {
-    FormHarness h;
     SizeOnly(h, kMono8, 400);
     h->ResetPlayRange();
     QCOMPARE(h->PlayScrollBar->maximum(), 1);
     QCOMPARE(h->PlayScrollBar->pageStep(), 1);
-    QCOMPARE(h->PlayScrollBar->singleStep(), 1);
     QCOMPARE(h.prompts.Texts(), QStringList{"Please Push Button"});
     QCOMPARE(h.prompts.Captions(), QStringList{"Wait"});
   }
@@ -80,50 +71,46 @@ private slots:
     SizeOnly(h, {1, 2, 8000, 32000, 4, 16, 0}, 400);  // 100 frames
     h->Choicedatanum->SetItemIndex(3);
     h->ResetPlayRange();
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->Player().PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->minimum(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 1);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
-    QCOMPARE(h->View.FftSize, 256u);
+    QCOMPARE(h->View().FftSize, 256u);
     QCOMPARE(h.prompts.Texts().last(), QString("Please Push Button"));
   }
 
-  void ChooseScales_picksGridsFromRateAndSize() {
+  // The groups show the chosen steps (the choice itself is ViewSettings').
+  void ChooseScales_selectsTheGroupsItems() {
     FormHarness h;
-    struct Case {
-      std::uint32_t rate, fft;
-      int hzItem, msItem, hz, ms;
-    };
-    const Case cases[] = {{8000, 512, 1, 2, 200, 10},  {44100, 4096, 3, 2, 1000, 10},
-                          {48000, 256, 3, 0, 1000, 1}, {22050, 1024, 2, 1, 500, 5},
-                          {16000, 512, 1, 1, 200, 5},  {4000, 512, 0, 2, 100, 10},
-                          {44100, 512, 3, 0, 1000, 1}};
-    for (const Case& c : cases) {
-      h->Sound.Format().nSamplesPerSec = c.rate;
-      h->View.FftSize = c.fft;
-      h->ChooseScales();
-      QCOMPARE(h->ScaleFft->ItemIndex(), c.hzItem);
-      QCOMPARE(h->ScaleGraph->ItemIndex(), c.msItem);
-      QCOMPARE(h->View.FftGridStep, c.hz);
-      QCOMPARE(h->View.WaveGridStep, c.ms);
-    }
-    h->Sound.Format().nSamplesPerSec = 0;  // nothing to choose from
+    SizeOnly(h, kMono8, 1 << 20);
+    h->Choicedatanum->SetItemIndex(2);  // 1024 points
+    WAVEFORMATEX fmt = kMono8;
+    fmt.nSamplesPerSec = 22050;
+    h->Sound.SetFormat(fmt);
     h->ChooseScales();
-    QCOMPARE(h->View.FftGridStep, 1000);
+    QCOMPARE(h->ScaleFft->ItemIndex(), 2);
+    QCOMPARE(h->ScaleGraph->ItemIndex(), 1);
+    QCOMPARE(h->View().FftGridStep, 500);
+    QCOMPARE(h->View().WaveGridStep, 5);
+    fmt.nSamplesPerSec = 0;  // nothing to choose from
+    h->Sound.SetFormat(fmt);
+    h->ChooseScales();
+    QCOMPARE(h->ScaleFft->ItemIndex(), 2);
   }
 
   void New_twice_emptiesTheDocumentAndClearsViews() {
     FormHarness h;
     QVERIFY(Hold(h, kMono8, 16000));
-    h->Player.SetPlayPos(1000);
+    int cursor = 1000;
+    h->PlayScrollBarScroll(cursor);
     h->NewClick();
     QVERIFY(!h->Sound.HasSound());
-    QVERIFY(!h->Player.OutDeviceOpen());
+    QVERIFY(!h->Player().OutDeviceOpen());
     QVERIFY(!h.devices.OutOpen());
     QVERIFY(IsBlack(h->PaintBoxGra) && IsBlack(h->PaintBoxFft));
     // New leaves the format, the size and the position as they were.
     QCOMPARE(h->Sound.Size(), 16000);
-    QCOMPARE(h->Player.PlayPos(), 1000);
+    QCOMPARE(h->Player().PlayPos(), 1000);
     QCOMPARE(h->Sound.Format(), kMono8);
     h->NewClick();
     QVERIFY(!h->Sound.HasSound());
@@ -135,7 +122,7 @@ private slots:
     QVERIFY(h.StartRecording());
     h.Advance(400);
     h->NewClick();
-    QVERIFY(h->Rec.Recording() && h->Rec.InDeviceOpen() && h.devices.InOpen());
+    QVERIFY(h->Rec().Recording() && h->Rec().InDeviceOpen() && h.devices.InOpen());
     h.StopRecording();
     QCOMPARE(h->Sound.Size(), 2 * 1600);
   }
@@ -150,28 +137,40 @@ private slots:
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
     QCOMPARE(h.prompts.Captions(), QStringList{"Message"});
     QCOMPARE(h.prompts.Boxes()[0].buttons, Prompts::Buttons::OkCancel);
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
-    auto* mixer = new QWidget(h.form.get(), Qt::Window);
-    h->mixplay = mixer;
-    h->MixerOpen = true;
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
+    h->MixerClick();  // the question answered OK: the mixer's sound is held
+    QVERIFY(h->mixplay() && h->Player().OutDeviceOpen());
     QVERIFY(h->ConfirmNewData());
-    QVERIFY(!h->Sound.HasSound() && !h->Player.OutDeviceOpen() && !h->MixerOpen);
-    QVERIFY(h->mixplay.isNull());
+    QVERIFY(!h->Sound.HasSound() && !h->Player().OutDeviceOpen() && !h->Mixing().MixerOpen());
+    QVERIFY(!h->mixplay());
     QVERIFY(!h.devices.OutOpen());
   }
 
-  // A held sound whose device was lost is still given up with the question, and the
-  // mixer that writes into it goes with it.
-  void ConfirmNewData_soundWithoutDevice_stillAsksAndFrees() {
+  // With no device open nothing is asked: a held sound whose device was lost is replaced
+  // by the next one. The mixer is the exception: it writes into the held sound and keeps
+  // its memories, so it goes only with the user's OK.
+  void ConfirmNewData_noDevice_asksOnlyWhileTheMixerIsOpen() {
     FormHarness h;
     QVERIFY(Hold(h, kMono8, 16000));
     h->CloseWaveOut();
-    QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
-    h->mixplay = mixer.data();
-    h->MixerOpen = true;
     QVERIFY(h->ConfirmNewData());
+    QVERIFY(h.prompts.Boxes().empty() && h->Sound.HasSound());
+    QVERIFY(h.StartRecording());
+    QVERIFY(h.prompts.Boxes().empty() && !h->Sound.HasSound());
+    QCOMPARE(h->Sound.Size(), 1600);  // one capture buffer, not the sound of before
+    h.StopRecording();
+
+    h->NewClick();
+    h.devices.Refuse(SimCall::OpenOut, 32, "refused");
+    h->MixerClick();
+    QVERIFY(h->mixplay() && !h->Player().OutDeviceOpen());
+    h.prompts.Clear();
+    h.prompts.AnswerNext(false);
+    h->RepButtonClick();
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
-    QVERIFY(!h->Sound.HasSound() && !h->MixerOpen && mixer.isNull());
+    QVERIFY(h->mixplay() && !h->Rec().Recording());
+    QVERIFY(h.StartRecording());
+    QVERIFY(!h->mixplay() && !h->Mixing().MixerOpen());
   }
 
   void OpenWaveOut_refused_showsDeviceTextAndHoldsNoDevice() {
@@ -179,28 +178,27 @@ private slots:
     h.devices.Refuse(SimCall::OpenOut, 32, "The device cannot play this format.",
                      SimRefusal::NextCallOnly);
     QVERIFY(!h->OpenWaveOut());
-    QVERIFY(!h->Player.OutDeviceOpen());
+    QVERIFY(!h->Player().OutDeviceOpen());
     QVERIFY(!h.devices.LiveOut());
     QCOMPARE(h.prompts.Texts(), QStringList{"The device cannot play this format."});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
     QVERIFY(h->OpenWaveOut());
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
     QCOMPARE(*h.devices.LastOutFormat(), h->Sound.Format());
     h->CloseWaveOut();
-    QVERIFY(!h->Player.OutDeviceOpen() && !h.devices.LiveOut() && !h.devices.OutOpen());
+    QVERIFY(!h->Player().OutDeviceOpen() && !h.devices.LiveOut() && !h.devices.OutOpen());
     h->CloseWaveOut();  // closing twice is harmless
   }
 
   void ShutDown_destroysMixerClosesDevicesFreesAll() {
     FormHarness h;
-    QVERIFY(Hold(h, kMono8, 16000));
-    QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
-    h->mixplay = mixer.data();
-    h->MixerOpen = true;
+    h->MixerClick();
+    QPointer<QWidget> mixer = h->mixplay();
+    QVERIFY(mixer && h->Sound.HasSound() && h->Player().OutDeviceOpen());
     h->ShutDown();
     QVERIFY(mixer.isNull());
-    QVERIFY(!h->MixerOpen && !h->Player.OutDeviceOpen() && !h->Sound.HasSound());
-    QVERIFY(!h->Analysis.Arrays().magnitude && !h->Analysis.Arrays().spectrum);
+    QVERIFY(!h->Mixing().MixerOpen() && !h->Player().OutDeviceOpen() && !h->Sound.HasSound());
+    QVERIFY(!h->Analysis().Arrays().magnitude && !h->Analysis().Arrays().spectrum);
     QVERIFY(!h.devices.OutOpen());
     QCOMPARE(h.devices.Calls(SimCall::ResetOut), 1);
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 1);
@@ -213,7 +211,7 @@ private slots:
     h->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.form.get()));
     QVERIFY(h->close());
-    QVERIFY(!h->Sound.HasSound() && !h->Analysis.Arrays().magnitude);
+    QVERIFY(!h->Sound.HasSound() && !h->Analysis().Arrays().magnitude);
     h.form.reset();
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 1);
   }

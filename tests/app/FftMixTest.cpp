@@ -57,14 +57,14 @@ private slots:
     QCOMPARE(h->Label2->text(), QString("250"));
     QVERIFY(h->FindPeaks());  // what fftmix will find: the same arrays, idle
     TComplex value[4];
-    for (int k = 1; k <= 3; ++k) value[k] = h->Analysis.PeakValue[k];
-    std::uint8_t* analysed = h->Sound.Data();
+    for (int k = 1; k <= 3; ++k) value[k] = h->Analysis().PeakValue[k];
+    const std::uint8_t* analysed = h->Sound.Data();
 
     h->fftmixClick();
     Tmixplay* w = Window(*h);
     QVERIFY(w);
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(h->MixerOpen && h->MixerFromFft && !h->FftMixMode);
+    QVERIFY(h->Mixing().MixerOpen() && h->Mixing().MixerFromFft() && !h->Mixing().FftMixMode());
     QVERIFY(!h->LBAorFFT->isHidden());
     QVERIFY(h->Sound.ShowsMix());
     QCOMPARE(h->Sound.Size(), 4000);  // Round(8000 * 0.5)
@@ -82,12 +82,12 @@ private slots:
     QCOMPARE(w->freq->Position(), 250);
     QCOMPARE(w->Edfreq->Text(), QString("250"));
     QVERIFY(!AllBytes(Shown(*h), 128));  // rebuilt at once, not played
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     QCOMPARE(h->Label2->text(), QString("250"));  // the views show the rebuilt sound
-    QCOMPARE(h->Sound.Resolve(h->Sound.OwnHandle()), analysed);
+    QCOMPARE(h->Sound.Resolve(h->Sound.SavedHandle()), analysed);
 
     w->TransmitClick();
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h.devices.LastWriteData(), h->Sound.Data());
     QCOMPARE(h.devices.LastWriteBytes(), 4000u);
     h->Label2->clear();
@@ -108,8 +108,8 @@ private slots:
     h->Label2->clear();
     w->close();  // during the playback: it stops before the block goes
     h.Pump();
-    QVERIFY(!h->mixplay && !h->MixerOpen && !h->MixerFromFft);
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->mixplay() && !h->Mixing().MixerOpen() && !h->Mixing().MixerFromFft());
+    QVERIFY(!h->Player().Playing());
     QVERIFY(!h->Sound.ShowsMix());
     QCOMPARE(h->Sound.Size(), 6000);
     QVERIFY(Shown(*h) == chord);
@@ -122,7 +122,7 @@ private slots:
 
     h->PlayButtonClick();
     h->fftmixClick();  // and fftmix works again
-    QVERIFY(Window(*h) && h->MixerFromFft);
+    QVERIFY(Window(*h) && h->Mixing().MixerFromFft());
   }
 
   void Base_showsTheAnalysedSound_theMixersBlockStays() {
@@ -133,20 +133,20 @@ private slots:
     Tmixplay* w = Window(*h);
     QVERIFY(w);
     w->TransmitClick();
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QTest::mouseDClick(h->LBAorFFT, Qt::LeftButton);  // during the playback: it stops first
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     QCOMPARE(h.devices.LiveOut()->QueuedBlocks(), 0u);
     QVERIFY(h->LBAorFFT->isHidden());
     QCOMPARE(h->Sound.Size(), 6000);
     QVERIFY(Shown(*h) == chord);
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->Player().PlayPos(), 0);
     QCOMPARE(h->Sound.SizeOf(w->Model().Block()), 4000);  // kept for the mixer
-    QVERIFY(h->MixerFromFft);
+    QVERIFY(h->Mixing().MixerFromFft());
     h.Pump();
 
     QVERIFY(h->FindPeaks());
-    const TComplex second = h->Analysis.PeakValue[2];
+    const TComplex second = h->Analysis().PeakValue[2];
     h->fftmixClick();  // a second fftmix on the analysed sound while the mixer is open
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(Window(*h), w);
@@ -174,55 +174,54 @@ private slots:
     const Bytes next = Sines8(5000, {{500, 50, 0}});
     QVERIFY(OpenSound(h, kMono8, next));  // "Input New data OK?" answered OK
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
-    QVERIFY(!h->mixplay && !h->MixerOpen && !h->MixerFromFft);
+    QVERIFY(!h->mixplay() && !h->Mixing().MixerOpen() && !h->Mixing().MixerFromFft());
     QVERIFY(h->LBAorFFT->isHidden() && !h->Sound.ShowsMix());
     QVERIFY(Shown(*h) == next);
     h->fftmixClick();
-    QVERIFY(Window(*h) && h->MixerFromFft);
+    QVERIFY(Window(*h) && h->Mixing().MixerFromFft());
     QCOMPARE(Window(*h)->freq->Position(), 500);
 
     h->NewClick();
-    QVERIFY(!h->mixplay && !h->MixerFromFft && h->LBAorFFT->isHidden());
+    QVERIFY(!h->mixplay() && !h->Mixing().MixerFromFft() && h->LBAorFFT->isHidden());
     h->MixerClick();  // a mixer of its own now: closing it keeps its sound
     Window(*h)->close();
     h.Pump();
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
   }
 
   void Refusals_stereoSilenceBaseBusyAndMemory() {
     {
       FormHarness h;
       h->fftmixClick();  // no sound
-      QVERIFY(h.prompts.Boxes().empty() && !h->mixplay);
+      QVERIFY(h.prompts.Boxes().empty() && !h->mixplay());
       QVERIFY(OpenSound(h, WAVEFORMATEX{1, 2, 8000, 16000, 2, 8, 0},
                         Sines8(3000, {{250, 60, 0}}, 2)));
       h->fftmixClick();
       QCOMPARE(h.prompts.Texts(), QStringList{"2channel"});
       QCOMPARE(h.prompts.Captions(), QStringList{"error"});
-      QVERIFY(!h->mixplay && h->LBAorFFT->isHidden() && !h->Sound.ShowsMix());
+      QVERIFY(!h->mixplay() && h->LBAorFFT->isHidden() && !h->Sound.ShowsMix());
     }
     {
       FormHarness h;
       QVERIFY(OpenSound(h, kMono8, Bytes(6000, 128)));
-      h->FftMixMode = true;
       h->fftmixClick();
       QCOMPARE(h.prompts.Texts(), QStringList{"fft"});
       QCOMPARE(h.prompts.Captions(), QStringList{"error"});
-      QVERIFY(!h->FftMixMode && !h->mixplay && !h->Sound.ShowsMix());
+      QVERIFY(!h->Mixing().FftMixMode() && !h->mixplay() && !h->Sound.ShowsMix());
     }
     FormHarness h;
     const Bytes chord = Chord();
     QVERIFY(OpenSound(h, kMono8, chord));
     h->PlayButtonClick();
     h->fftmixClick();  // playing
-    QVERIFY(h.prompts.Boxes().empty() && !h->mixplay);
+    QVERIFY(h.prompts.Boxes().empty() && !h->mixplay());
     h->PlayButtonClick();
     Heap::FailAfter(0);
     h->fftmixClick();
     Heap::FailAfter(-1);
     QCOMPARE(h.prompts.Texts(), QStringList{"No Memory"});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
-    QVERIFY(!h->mixplay && !h->FftMixMode);
+    QVERIFY(!h->mixplay() && !h->Mixing().FftMixMode());
     QVERIFY(!h->Sound.ShowsMix() && h->LBAorFFT->isHidden());
     QCOMPARE(h->Sound.Size(), 6000);
     QVERIFY(Shown(*h) == chord);
@@ -257,7 +256,7 @@ private slots:
     QCOMPARE(w->Model().Set().Amplitude[1], 50);
     w->TransmitClick();
     QCOMPARE(h->Sound.Size(), 11025);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
   }
 
   void ExistingWindow_takesTheAnalysisOverWhenShown() {
@@ -269,7 +268,7 @@ private slots:
     w->AmpBars[2]->SetPosition(50);
     w->TransmitClick();
     h.Advance(600);
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     h->RedrawViews();  // the views at the cursor, as after moving it
     QCOMPARE(h->Label2->text(), QString("250"));
     w->AmpBars[5]->SetPosition(0);  // not in the sound: kept by the take-over
@@ -277,7 +276,7 @@ private slots:
 
     h->fftmixClick();
     QCOMPARE(Window(*h), w);
-    QVERIFY(!h->MixerFromFft && !h->FftMixMode);
+    QVERIFY(!h->Mixing().MixerFromFft() && !h->Mixing().FftMixMode());
     QVERIFY(h->Sound.ShowsMix() && !h->LBAorFFT->isHidden());
     QCOMPARE(w->Model().Block(), h->Sound.ShownHandle());
     QCOMPARE(w->frectimesRG->ItemIndex(), 0);

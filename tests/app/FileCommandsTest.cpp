@@ -123,7 +123,7 @@ QStringList Leftovers(FormHarness& h) {
   QStringList held;
   if (h->Sound.Data()) held << "block";
   if (h->Sound.Header()) held << "header";
-  if (h->Player.OutDeviceOpen()) held << "device open";
+  if (h->Player().OutDeviceOpen()) held << "device open";
   if (h.devices.LiveOut()) held << "device object";
   if (h.devices.OutOpen()) held << "simulated device open";
   return held;
@@ -157,15 +157,15 @@ private slots:
     QCOMPARE(h->Sound.Format(), kMono8);
     QCOMPARE(h->FormatBoxLines(),
              (QStringList{"Bit=8", "Sampling=8000", "Size=16000", "Time=2.00s"}));
-    QCOMPARE(h->View.FftSize, 512u);
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->View().FftSize, 512u);
+    QCOMPARE(h->Player().PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 15488);
     QCOMPARE(h->PlayScrollBar->pageStep(), 256);
     QCOMPARE(h->PlayScrollBar->singleStep(), 51);
     QCOMPARE(ItemText(h->ScaleFft), QString("200"));
     QCOMPARE(ItemText(h->ScaleGraph), QString("10"));
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QVERIFY(h.devices.OutOpen());
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 1);
     QCOMPARE(*h.devices.LastOutFormat(), kMono8);
@@ -217,7 +217,7 @@ private slots:
     QCOMPARE(h->Sound.Size(), std::int32_t(data.size()));
     QCOMPARE(ToQ(Held(*h)), data);
     QCOMPARE(*h.devices.LastOutFormat(), format);
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
   }
 
   // Opening over a held sound asks first, then gives the old sound and its device up.
@@ -293,7 +293,7 @@ private slots:
     // With nothing held, PLAY and AddFile do nothing and Save reports it.
     h.prompts.Clear();
     h->PlayOrStop();
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     h->AddFile1Click();
     QCOMPARE(h.prompts.DialogsShown(), 0);
     h->SaveClick();
@@ -340,7 +340,7 @@ private slots:
     h.prompts.Clear();
     OpenFile(h, path);
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
 
     // A PCM file of a sample size the device does not play: its own text.
     h.prompts.Clear();
@@ -400,13 +400,13 @@ private slots:
     }
     QCOMPARE(h.prompts.Texts(), texts);
     QCOMPARE(h.prompts.Captions(), captions);
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QCOMPARE(h->Sound.Size(), bytes);
-    QCOMPARE(h->View.FftSize, 256u);
+    QCOMPARE(h->View().FftSize, 256u);
     QCOMPARE(ItemText(h->Choicedatanum), QString("256"));
     QCOMPARE(h->PlayScrollBar->maximum(), max);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->Player().PlayPos(), 0);
   }
 
   void Open_cancelAtQuestion_keepsSoundAndOpensNoDialog() {
@@ -421,7 +421,7 @@ private slots:
     QCOMPARE(h.prompts.DialogsShown(), 0);
     QCOMPARE(h->Sound.Data(), block);
     QCOMPARE(Held(*h), data);
-    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
+    QVERIFY(h->Player().OutDeviceOpen() && h.devices.OutOpen());
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 0);
   }
 
@@ -444,16 +444,16 @@ private slots:
     const QString path = Put(dir_, "p.wav", Standard(1, 8000, 8, Pcm(16000)));
     OpenFile(h, path);
     h->PlayOrStop();
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     h.prompts.Clear();
     OpenFile(h, path);
     AddFile(h, path);
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h.prompts.DialogsShown(), 0);
-    QVERIFY(h->Player.Playing() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().Playing() && h->Player().OutDeviceOpen());
     QCOMPARE(h->Sound.Size(), 16000);
     h->PlayOrStop();
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
 
     QVERIFY(h.StartRecording());  // gives the sound up
     h.prompts.Clear();
@@ -464,7 +464,7 @@ private slots:
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(h.prompts.DialogsShown(), 0);
     QVERIFY(!QFile::exists(dir_.filePath("rec.wav")));
-    QVERIFY(h->Rec.Recording() && !h->Sound.HasSound());
+    QVERIFY(h->Rec().Recording() && !h->Sound.HasSound());
   }
 
   // ---- AddFile ----
@@ -473,8 +473,8 @@ private slots:
     FormHarness h;
     const Bytes a = Pcm(16000, 1), b = Pcm(8001, 2);
     OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, a)));
-    h->Player.SetPlayPos(1000);
-    h->PlayScrollBar->SetPosition(1000);
+    int cursor = 1000;
+    h->PlayScrollBarScroll(cursor);
     h.prompts.Clear();
     AddFile(h, Put(dir_, "b.wav", Standard(1, 8000, 8, b)));
     QVERIFY(h.prompts.Boxes().empty());
@@ -482,17 +482,17 @@ private slots:
     QCOMPARE(Held(*h), a + b);
     QCOMPARE(h->FormatBoxLines(),
              (QStringList{"Bit=8", "Sampling=8000", "Size=24001", "Time=3.00s"}));
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->Player().PlayPos(), 0);
     QCOMPARE(h->PlayScrollBar->Position(), 0);
     QCOMPARE(h->PlayScrollBar->maximum(), 24001 - 512);
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QCOMPARE(h.devices.Calls(SimCall::OpenOut), 1);
     QCOMPARE(h.devices.Calls(SimCall::CloseOut), 0);
     // The lengthened sound plays to its end.
     h->PlayOrStop();
     QCOMPARE(h.devices.LastWriteBytes(), 24001u);
     h.Advance(3100);
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
   }
 
   // The appended file's format describes the whole block from then on: the format box, the
@@ -512,7 +512,7 @@ private slots:
     QCOMPARE(ItemText(h->ScaleFft), QString("500"));
     QCOMPARE(ItemText(h->ScaleGraph), QString("1"));  // 23 ms: 23 div 6 = 3
     QCOMPARE(h->PlayScrollBar->maximum(), 20000 - 2 * 512);
-    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
+    QVERIFY(h->Player().OutDeviceOpen() && h.devices.OutOpen());
     QCOMPARE(*h.devices.LastOutFormat(), w16);  // the device plays what the box says
 
     h.prompts.ChooseNext(dir_.filePath("mixed"));
@@ -535,7 +535,7 @@ private slots:
     QCOMPARE(h.prompts.Captions(), Pair("ERROR", path));
     QCOMPARE(Held(*h), a);
     QCOMPARE(h->Sound.Format(), kMono8);
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
     QCOMPARE(*h.devices.LastOutFormat(), kMono8);
     h->PlayOrStop();
     QCOMPARE(h.devices.LastWriteBytes(), 16000u);
@@ -559,7 +559,7 @@ private slots:
     h->AddFile1Click();
     QCOMPARE(h.prompts.DialogsShown(), 0);
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(!h->Sound.Data() && !h->Player.OutDeviceOpen());
+    QVERIFY(!h->Sound.Data() && !h->Player().OutDeviceOpen());
 
     h.prompts.Clear();
     OpenFile(h, path);
@@ -569,7 +569,7 @@ private slots:
     QCOMPARE(h.prompts.DialogsShown(), 2);
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(Held(*h), before);
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
   }
 
   // The mixer and the painting jobs reach the held block through a handle: an append that
@@ -578,28 +578,26 @@ private slots:
   void AddFile_whileMixerOpen_keepsMixerOnTheSound() {
     FormHarness h;
     TFormMain& f = *h;
-    const Bytes a = Pcm(16000), b = Pcm(100000, 2);
-    OpenFile(h, Put(dir_, "a.wav", Standard(1, 8000, 8, a)));
+    h->MixerClick();  // the mixer's 4000 bytes of 8-bit silence are held
+    QPointer<QWidget> mixer = h->mixplay();
+    const Bytes a(4000, 128), b = Pcm(100000, 2);
     const SoundDocument::Handle held = f.Sound.ShownHandle();  // as the mixer keeps it
-    QPointer<QWidget> mixer = new QWidget(h.form.get(), Qt::Window);
-    h->mixplay = mixer.data();
-    h->MixerOpen = true;
-    const int frames = int(f.View.FftSize);
+    const int frames = int(f.View().FftSize);
     f.StartPaintJob([&f, held, frames] { return f.Sound.View(held, 20000, frames); });
     AddFile(h, Put(dir_, "b.wav", Standard(1, 8000, 8, b)));
-    QCOMPARE(h->Sound.Size(), 116000);
+    QCOMPARE(h->Sound.Size(), 104000);
     QCOMPARE(h->Sound.Resolve(held), h->Sound.Data());
-    QVERIFY(h->MixerOpen && !mixer.isNull());
+    QVERIFY(h->Mixing().MixerOpen() && !mixer.isNull());
     h.Pump();
     const Bytes whole = a + b;
     QImage expected(f.PaintBoxGra->Width(), f.PaintBoxGra->Height(), QImage::Format_RGB32);
     ImageCanvas canvas(expected);
     ClearBox(canvas);
     DrawWaveBox(canvas, SoundView{whole.data(), std::int64_t(whole.size()), 1, 8, 20000, frames},
-                WaveStyle{int(f.View.WaveStep), f.View.WaveTimes});
+                WaveStyle{int(f.View().WaveStep), f.View().WaveTimes});
     QCOMPARE(f.PaintBoxGra->Image(), expected);
     AddFile(h, dir_.filePath("missing.wav"));
-    QVERIFY(h->MixerOpen && !mixer.isNull());
+    QVERIFY(h->Mixing().MixerOpen() && !mixer.isNull());
     QCOMPARE(Held(*h), whole);
     QCOMPARE(h->Sound.Resolve(held), h->Sound.Data());
   }
@@ -648,7 +646,7 @@ private slots:
     QCOMPARE(h->PaintBoxGra->Image(), wave);
     h.prompts.Clear();
     h->PlayOrStop();
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h.devices.LastWriteBytes(), 16000u);
     h->PlayOrStop();
     h.prompts.ChooseNext(dir_.filePath("kept"));
@@ -700,7 +698,7 @@ private slots:
     if (bytes % 2) QCOMPARE(out.back(), std::uint8_t(0));
     // Saving changes nothing in the window.
     QCOMPARE(Held(*h), data);
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
   }
 
   // ".wav" is appended to whatever name the dialog gives.
@@ -731,17 +729,17 @@ private slots:
     OpenFile(h, Put(dir_, "play.wav", Standard(1, 8000, 8, data)));
     h->PlayOrStop();
     h.Advance(600);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     h.prompts.ChooseNext(dir_.filePath("while"));
     h->SaveClick();
     QVERIFY(h.prompts.Boxes().empty());
     QCOMPARE(Get(dir_.filePath("while.wav")), Saved(kMono8, data));
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h->PlayButton->text(), QString("STOP"));
     h.Advance(1600);
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
-    QCOMPARE(h->Player.PlayPos(), 0);
+    QCOMPARE(h->Player().PlayPos(), 0);
   }
 
   // Every format the system makes (mono, 8 or 16 bits, nine rates) comes back as it went.
@@ -812,7 +810,7 @@ private slots:
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"keep.wav", "src.wav"}));
     QCOMPARE(Held(*h), data);
-    QVERIFY(h->Player.OutDeviceOpen() && h.devices.OutOpen());
+    QVERIFY(h->Player().OutDeviceOpen() && h.devices.OutOpen());
     // The next save, with the disk well again, replaces the file.
     h.prompts.Clear();
     h.prompts.ChooseNext(dir.filePath("keep"));

@@ -48,14 +48,14 @@ private slots:
     Open(h, path);
     QCOMPARE(h.prompts.ProgressLabels, QStringList({"Open"}));
     QVERIFY(h.prompts.ProgressSteps >= 3);
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QCOMPARE(h->Sound.Size(), 20 << 20);
 
     h.prompts.Clear();
     h.prompts.CancelProgressAt = 2;
     Open(h, path);  // asks first: a sound is held
     QCOMPARE(h.prompts.Texts(), QStringList({"Input New data OK?"}));  // no error box
-    QVERIFY(!h->Sound.HasSound() && !h->Player.OutDeviceOpen());
+    QVERIFY(!h->Sound.HasSound() && !h->Player().OutDeviceOpen());
     QCOMPARE(h->Label2->text(), QString());
   }
 
@@ -78,7 +78,7 @@ private slots:
     h.prompts.ChooseNext(added);
     h->AddFile1Click();
     QVERIFY(h.prompts.Boxes().empty());
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QVERIFY(h->Sound.Format() == format);
     QCOMPARE(h->Sound.Size(), std::int32_t(before.size()));
     QVERIFY(Bytes(h->Sound.Data(), h->Sound.Data() + h->Sound.Size()) == before);
@@ -126,7 +126,7 @@ private slots:
     FormHarness h;
     Open(h, path);
     QCOMPARE(h.prompts.Texts(), QStringList({WaveReader::kCutNotice}));
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QCOMPARE(std::int64_t(h->Sound.Size()), k2GiB - 4);
     QCOMPARE(h->FormatBoxLines()[2], QString("Size=%1").arg(k2GiB - 4));
   }

@@ -106,7 +106,7 @@ private slots:
     w->RGBarMem->SetItemIndex(2);
     QCOMPARE(w->freq->Position(), 440);
     QCOMPARE(w->Label2->text(), QString("20"));
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QVERIFY(Shown(*h) == played);
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
   }
@@ -123,7 +123,7 @@ private slots:
     QCOMPARE(w->Label2->text(), QString("0"));
     for (int k = 1; k <= 120; ++k) QCOMPARE(w->Model().Set().Amplitude[k], 0);
     QCOMPARE(w->AmpBars[1]->Position(), 100);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h->Sound.Size(), 4000);
     QVERIFY(AllBytes(Shown(*h), 128));
   }
@@ -150,12 +150,12 @@ private slots:
     w->FFtMemIn->click();  // on "OUT" nothing is stored
     QCOMPARE(w->Model().Stored(3)->Freq, 440);
     w->RGBarMem->SetItemIndex(3);  // already selected: nothing
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     QCOMPARE(w->freq->Position(), 300);
 
     w->BtnFftmemClear->click();
     QCOMPARE(w->RGBarMem->ItemIndex(), -1);
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     w->RGBarMem->SetItemIndex(3);
     QCOMPARE(w->freq->Position(), 440);
     QCOMPARE(w->volume->Position(), 20);
@@ -168,7 +168,7 @@ private slots:
     QVERIFY(w->Model().Set().Amplitude == stored.Harmonics.Amplitude);
     QVERIFY(w->Model().Set().Phase == stored.Harmonics.Phase);
     QCOMPARE(w->Model().Set().HarmCount, 40);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     const int writes = h.devices.Calls(SimCall::Write);
     w->RGBarMem->SetItemIndex(3);  // the same slot again: nothing
     QCOMPARE(h.devices.Calls(SimCall::Write), writes);
@@ -202,7 +202,7 @@ private slots:
     QCOMPARE(w->Model().Set().Phase[2], DegreesToPhase(29));  // 0.50615 rad
     QVERIFY(std::abs(w->Model().Set().Phase[2] - 0.50615) < 1e-5);
     QCOMPARE(w->Model().Set().Phase[40], 0.5);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
   }
 
   void CutFile_keepsWhatWasReadWhole_andShowsOneBox() {
@@ -265,9 +265,9 @@ private slots:
     QCOMPARE(w->freq->Position(), 100);  // 123456 refused
     QCOMPARE(w->volume->Position(), 300);
     QCOMPARE(w->PhaseEdits[1]->Text(), QString("0"));
-    QCOMPARE(w->PhaseEdits[1]->maxLength(), 4);
+    QCOMPARE(w->PhaseEdits[1]->Limit(), 4);
     QVERIFY(w->PhaseEdits[3]->Text().size() <= 4);
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QVERIFY(AllBytes(Shown(*h), 128));
     for (int bank = 1; bank < 4; ++bank) w->frectimesRG->SetItemIndex(bank);
     w->RGMemInOut->SetItemIndex(kIn);
@@ -275,6 +275,31 @@ private slots:
     w->FFtMemIn->click();  // stored and saved back unchanged
     QCOMPARE(w->Model().Stored(1)->Harmonics.HarmCount, 2000000000);
     QVERIFY(h.prompts.Boxes().empty());
+  }
+
+  // A loaded phase too long for the four-character edit: the edit's handler runs once,
+  // with the whole text, wherever the slider stood before.
+  void LongLoadedPhase_takenWhole_whereverTheSliderStood() {
+    QTemporaryDir dir;
+    MemorySlot s;
+    s.Freq = 100;
+    s.Volume = 10;
+    s.Harmonics.HarmCount = 1;
+    s.Harmonics.Amplitude[1] = 100;
+    s.Harmonics.Phase[1] = -20;  // -1146 degrees
+    const QString path = SlotFile(dir, "long.f2t", s);
+    for (int before : {0, -180}) {
+      FormHarness h;
+      Tmixplay* w = OpenMixer(h);
+      w->AmpBars[1]->SetPosition(0);
+      w->PhaseBars[1]->SetPosition(before);
+      h.prompts.ChooseNext(path);
+      w->BtnLoadClick();
+      Recall(w, 0);
+      QCOMPARE(w->Model().Set().Phase[1], DegreesToPhase(-1146));
+      QCOMPARE(w->PhaseBars[1]->Position(), -180);
+      QCOMPARE(w->PhaseEdits[1]->Text(), QString(before == 0 ? "-180" : "-1146"));
+    }
   }
 
   void FileErrors_showOneBoxWithTheirText() {
@@ -292,7 +317,7 @@ private slots:
     w->BtnLoadClick();
     QCOMPARE(h.prompts.Texts(),
              QStringList{"Cannot open file \"" + missing + "\": No such file or directory"});
-    QVERIFY(h->MixerOpen);  // the program goes on
+    QVERIFY(h->Mixing().MixerOpen());  // the program goes on
   }
 };
 

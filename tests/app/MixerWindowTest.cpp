@@ -14,6 +14,7 @@
 #include "PaintBox.h"
 #include "RadioGroup.h"
 #include "TrackBar.h"
+#include "WindowPlace.h"
 #include "base/Heap.h"
 #include "mixer/FrequencyScale.h"
 #include "mixer/NoteTable.h"
@@ -52,11 +53,12 @@ private slots:
     FormHarness h;
     Tmixplay* w = OpenMixer(h);
     QVERIFY(w);
-    QVERIFY(h->MixerOpen && !h->MixerFromFft);
+    QVERIFY(h->Mixing().MixerOpen() && !h->Mixing().MixerFromFft());
     QCOMPARE(w->windowTitle(), QString("mixplay"));
     QVERIFY(w->isWindow() && w->parentWidget() == h.form.get());
     QCOMPARE(w->size(), QSize(620, 468));
     QCOMPARE(w->minimumSize(), w->maximumSize());
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     // The named controls of the tables, with their sizes and start values.
     QCOMPARE(w->findChild<TrackBar*>("TrackBar1"), w->AmpBars[1]);
     QCOMPARE(w->findChild<TrackBar*>("TrackBar60"), w->PhaseBars[30]);
@@ -80,11 +82,32 @@ private slots:
     // 0.5 s of silence at 8000 Hz, 8 bits, with its device.
     QCOMPARE(h->Sound.Size(), 4000);
     QVERIFY(AllBytes(Shown(*h), 128));
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
 
     h->MixerClick();  // again: the same window comes to the front
     QCOMPARE(Window(*h), w);
     QVERIFY(h.prompts.Boxes().empty());
+  }
+
+  // The mixer's silent sound replaces a file's sound in the views and the readout too.
+  void Open_afterAFile_leavesNoReadoutOfIt() {
+    FormHarness h;
+    Bytes tone(8000);
+    for (int n = 0; n < 8000; ++n)
+      tone[std::size_t(n)] = std::uint8_t(128 + std::nearbyint(100 * std::sin(kPi * n / 16)));
+    QVERIFY(OpenSound(h, {1, 1, 8000, 8000, 1, 8, 0}, tone));
+    QCOMPARE(h->Label2->text(), QString("250"));
+    QVERIFY(OpenMixer(h));
+    QVERIFY(h->Label2->text().isEmpty());
+  }
+
+  // Beside the main window on its screen: right, else left, else as little over it as the
+  // screen allows.
+  void Place_besideTheOwnerWithinItsScreen() {
+    const QRect screen(0, 0, 1920, 1080), owner(640, 300, 640, 440);
+    QCOMPARE(PlaceBeside(owner, QSize(622, 500), screen), QPoint(1280, 300));
+    QCOMPARE(PlaceBeside(owner.translated(600, 0), QSize(622, 500), screen), QPoint(618, 300));
+    QCOMPARE(PlaceBeside(QRect(100, 700, 640, 440), QSize(1500, 500), screen), QPoint(420, 580));
   }
 
   void Open_refusedDeviceIsReported_andTheWindowOpens() {
@@ -93,9 +116,9 @@ private slots:
     QVERIFY(OpenMixer(h));
     QCOMPARE(h.prompts.Texts(), QStringList{"no device here"});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
-    QVERIFY(h->MixerOpen && !h->Player.OutDeviceOpen());
+    QVERIFY(h->Mixing().MixerOpen() && !h->Player().OutDeviceOpen());
     Window(*h)->TransmitClick();  // builds the sound, nothing to play it on
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
   }
 
   void Open_outOfMemory_saysSoAndMakesNoWindow() {
@@ -106,7 +129,7 @@ private slots:
       Heap::FailAfter(-1);
       QCOMPARE(h.prompts.Texts(), QStringList{"No Memory"});
       QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
-      QVERIFY(!h->MixerOpen && !h->Sound.HasSound());
+      QVERIFY(!h->Mixing().MixerOpen() && !h->Sound.HasSound());
     }
   }
 
@@ -121,7 +144,7 @@ private slots:
       QCOMPARE(Sample16(*h, 0), 0);
       QCOMPARE(Sample16(*h, 20), 1000);
       QCOMPARE(Sample16(*h, 60), -1000);
-      QVERIFY(h->Player.Playing());
+      QVERIFY(h->Player().Playing());
       QCOMPARE(h.devices.LastWriteData(), h->Sound.Data());
       QCOMPARE(h.devices.LastWriteBytes(), 8000u);
     }
@@ -251,7 +274,7 @@ private slots:
     QTest::keyClick(w->PhaseEdits[1], 'a');
     QCOMPARE(w->freq->Position(), 220);
     QCOMPARE(w->Edfreq->Text(), QString("220"));
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h.devices.Calls(SimCall::Write), 1);
     QCOMPARE(w->PhaseEdits[1]->Text(), QString("0a"));  // the edit had the key too
     for (char key : {'+', ';'}) {
@@ -310,7 +333,7 @@ private slots:
     QVERIFY(w);
     w->AmpBars[1]->SetPosition(0);
     w->NoteButtons[0]->click();  // 220 Hz, 0.5 s
-    QVERIFY(form.Player.Playing());
+    QVERIFY(form.Player().Playing());
     devices.sim.Advance(std::chrono::milliseconds(100));
     QCoreApplication::processEvents();
     devices.log.clear();
@@ -319,19 +342,19 @@ private slots:
     QCOMPARE(devices.changedWhileHeld, 0);
     QCOMPARE(devices.log, (QStringList{"pause", "reset", "unprepare", "close", "open", "prepare",
                                        "write"}));
-    QVERIFY(form.Player.Playing());
+    QVERIFY(form.Player().Playing());
     QCOMPARE(devices.sim.LastWriteData(), form.Sound.Data());
     QCOMPARE(devices.sim.LastWriteBytes(), 16000u);
-    QCOMPARE(form.Player.PlayPos(), 0);
+    QCOMPARE(form.Player().PlayPos(), 0);
     // The stale notice of the stopped block does not end the new playback.
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    QVERIFY(form.Player.Playing());
+    QVERIFY(form.Player().Playing());
     devices.sim.Advance(std::chrono::milliseconds(1999));
     QCoreApplication::processEvents();
-    QVERIFY(form.Player.Playing());
+    QVERIFY(form.Player().Playing());
     devices.sim.Advance(std::chrono::milliseconds(2));
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
-    QVERIFY(!form.Player.Playing());
+    QVERIFY(!form.Player().Playing());
     QCOMPARE(devices.changedWhileHeld, 0);
     QVERIFY(prompts.Boxes().empty());
   }
@@ -349,7 +372,7 @@ private slots:
     QCOMPARE(h.prompts.Texts(), QStringList{"No Memory"});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
     QVERIFY(Shown(*h) == before);
-    QVERIFY(!h->Player.Playing());  // the earlier note was stopped before the attempt
+    QVERIFY(!h->Player().Playing());  // the earlier note was stopped before the attempt
   }
 
   void Close_keepsTheSynthesisedSound_andNewSoundDestroysWithoutClosing() {
@@ -359,17 +382,17 @@ private slots:
     w->TransmitClick();
     const Bytes made = Shown(*h);
     h.Advance(600);  // played to the end
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     w->close();
     h.Pump();
-    QVERIFY(!h->mixplay && !h->MixerOpen);
+    QVERIFY(!h->mixplay() && !h->Mixing().MixerOpen());
     QVERIFY(Shown(*h) == made);
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
 
     QVERIFY(OpenMixer(h));  // asks, then gives the sound up
     QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
     h->NewClick();
-    QVERIFY(!h->mixplay && !h->MixerOpen && !h->Sound.HasSound());
+    QVERIFY(!h->mixplay() && !h->Mixing().MixerOpen() && !h->Sound.HasSound());
   }
 };
 

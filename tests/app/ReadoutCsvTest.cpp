@@ -96,14 +96,14 @@ private slots:
     h->OpenFile(path);
     QVERIFY(h->Sound.HasSound());
     h->Choicedatanum->SetItemIndex(int(std::log2(size)) - 8);
-    QCOMPARE(h->View.FftSize, std::uint32_t(size));
+    QCOMPARE(h->View().FftSize, std::uint32_t(size));
     const int block = channels * bits / 8;
     int empty = 0, distinct = 0;
     QString last;
     for (std::size_t w = 0; w < rows.size(); ++w) {
       int pos = int(w) * size * block;
       h->PlayScrollBarScroll(pos);
-      QCOMPARE(h->Player.PlayPos(), pos);
+      QCOMPARE(h->Player().PlayPos(), pos);
       QCOMPARE(rows[w].seconds, std::round(1000.0 * w * size / rate) / 1000);
       QVERIFY2(h->Label2->text() == rows[w].hz,
                qPrintable(QString("window %1: readout '%2', CSV '%3'")

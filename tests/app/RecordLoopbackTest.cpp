@@ -98,12 +98,12 @@ private:
     Run(300);  // the tone reaches the monitor
 
     form.RepButtonClick();
-    if (!form.Rec.Recording()) return "REC did not start: " + prompts.Texts().join(", ");
+    if (!form.Rec().Recording()) return "REC did not start: " + prompts.Texts().join(", ");
     if (form.RepButton->text() != "STOP") return "REC does not read STOP";
     Run(1500);
     const QString liveReadout = form.Label2->text();
     form.RepButtonClick();  // the stop request; the returned buffers finish it
-    if (!RunUntil([&] { return form.Player.OutDeviceOpen(); }, 3000))
+    if (!RunUntil([&] { return form.Player().OutDeviceOpen(); }, 3000))
       return "the recording did not finish: " + prompts.Texts().join(", ");
     tone->Reset();
     tone->Unprepare(toneHdr);
@@ -126,11 +126,11 @@ private:
     QElapsedTimer played;
     played.start();
     form.PlayButtonClick();
-    if (!form.Player.Playing()) return "PLAY did not start: " + prompts.Texts().join(", ");
-    if (!RunUntil([&] { return !form.Player.Playing() && form.PlayButton->text() == "PLAY"; },
+    if (!form.Player().Playing()) return "PLAY did not start: " + prompts.Texts().join(", ");
+    if (!RunUntil([&] { return !form.Player().Playing() && form.PlayButton->text() == "PLAY"; },
                   size * 1000 / 16000 + 3000))
       return "the playback did not end";
-    if (form.Player.PlayPos() != 0) return "the playback did not run to its end";
+    if (form.Player().PlayPos() != 0) return "the playback did not run to its end";
     if (played.elapsed() < size * 1000 / 16000 - 100)
       return QString("the playback ended after %1 ms").arg(played.elapsed());
 

@@ -34,7 +34,7 @@ private slots:
     FormHarness h;
     h.devices.SetInputSignal(Sine);
     h->RepButtonClick();
-    QVERIFY(h->Rec.Recording());
+    QVERIFY(h->Rec().Recording());
     QCOMPARE(h->RepButton->text(), QString("STOP"));
     QVERIFY(h->RepButton->isVisible() || !h->isVisible());
     QCOMPARE(h->FormatBoxLines(), QStringList({"Bit=8", "Sampling=8000", "Size=1600", "Time=0.20s"}));
@@ -47,14 +47,14 @@ private slots:
     h.Advance(400);
     // Playback and the other commands wait.
     h->PlayButtonClick();
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     h->NewClick();
-    QVERIFY(h->Rec.Recording());
+    QVERIFY(h->Rec().Recording());
     h->RepButtonClick();  // the stop request
     QCOMPARE(h->RepButton->text(), QString("REC"));
-    QVERIFY(!h->Rec.Recording());
+    QVERIFY(!h->Rec().Recording());
     h.Pump();  // the returned buffers finish it
-    QVERIFY(h->Sound.HasSound() && h->Player.OutDeviceOpen());
+    QVERIFY(h->Sound.HasSound() && h->Player().OutDeviceOpen());
     QCOMPARE(h->Sound.Size(), 4 * 1600);
     QCOMPARE(h->PlayScrollBar->maximum(), 4 * 1600 - 512);
     QCOMPARE(h->FormatBoxLines()[2], QString("Size=6400"));
@@ -63,7 +63,7 @@ private slots:
     QVERIFY(h.prompts.Boxes().empty());
     // The recording plays and saves like any sound.
     h->PlayButtonClick();
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     QCOMPARE(h.devices.LastWriteBytes(), 6400u);
   }
 
@@ -78,7 +78,7 @@ private slots:
       QCOMPARE(h->Choicedatanum->ItemIndex(), item);
       h->RepButtonClick();
       const std::uint32_t expected = item == 2 ? 1024 : 256;
-      QCOMPARE(h->View.FftSize, expected);
+      QCOMPARE(h->View().FftSize, expected);
       QCOMPARE(h->Choicedatanum->ItemIndex(), item == 2 ? 2 : 0);
       QCOMPARE(h->PlayScrollBar->maximum(), int(1600 - expected));
     }
@@ -92,17 +92,17 @@ private slots:
     h.Pump();
     QCOMPARE(h.prompts.Texts(), QStringList({"Please Push Button"}));
     QCOMPARE(h.prompts.Captions(), QStringList({"Wait"}));
-    QVERIFY(!h->Sound.HasSound() && !h->Player.OutDeviceOpen());
+    QVERIFY(!h->Sound.HasSound() && !h->Player().OutDeviceOpen());
     QCOMPARE(h->Sound.Size(), 0);
     QCOMPARE(h->Label2->text(), QString());
     h->PlayButtonClick();
-    QVERIFY(!h->Player.Playing());
+    QVERIFY(!h->Player().Playing());
     h.prompts.Clear();
     h->SaveClick();
     QCOMPARE(h.prompts.Texts(), QStringList({"no data"}));
     QCOMPARE(h.prompts.DialogsShown(), 0);
     h->RepButtonClick();  // and REC starts again without a question
-    QVERIFY(h->Rec.Recording());
+    QVERIFY(h->Rec().Recording());
   }
 
   void Rec_overAHeldSound_asksAndCancelKeepsIt() {
@@ -115,11 +115,11 @@ private slots:
     h.prompts.AnswerNext(false);
     h->RepButtonClick();
     QCOMPARE(h.prompts.Texts(), QStringList({"Input New data OK?"}));
-    QVERIFY(!h->Rec.Recording());
+    QVERIFY(!h->Rec().Recording());
     QCOMPARE(h->Sound.Data(), held);
     h->RepButtonClick();  // OK: the held sound goes
-    QVERIFY(h->Rec.Recording());
-    QVERIFY(!h->Sound.HasSound() && !h->Player.OutDeviceOpen());
+    QVERIFY(h->Rec().Recording());
+    QVERIFY(!h->Sound.HasSound() && !h->Player().OutDeviceOpen());
   }
 
   void Rec_refusedByTheDevice_showsItsTextAndLeavesIdle() {
@@ -129,13 +129,13 @@ private slots:
       h->RepButtonClick();
       QCOMPARE(h.prompts.Texts(), QStringList({"The device is busy."}));
       QCOMPARE(h.prompts.Captions(), QStringList({"ERROR"}));
-      QVERIFY(!h->Rec.Recording() && !h->Rec.InDeviceOpen());
+      QVERIFY(!h->Rec().Recording() && !h->Rec().InDeviceOpen());
       QCOMPARE(h->RepButton->text(), QString("REC"));
       QVERIFY(!h.devices.InOpen());
       h.Advance(1000);
       h.prompts.Clear();
       h->RepButtonClick();
-      QVERIFY(h->Rec.Recording());
+      QVERIFY(h->Rec().Recording());
       QVERIFY(h.prompts.Boxes().empty());
     }
   }
@@ -145,7 +145,7 @@ private slots:
     Heap::FailAfter(0);
     h->RepButtonClick();
     QCOMPARE(h.prompts.Texts(), QStringList({"No pwavedata"}));
-    QVERIFY(!h->Rec.Recording());
+    QVERIFY(!h->Rec().Recording());
     h.prompts.Clear();
     Heap::FailAfter(4);
     h->RepButtonClick();
@@ -160,7 +160,7 @@ private slots:
     QCOMPARE(h->RepButton->text(), QString("REC"));
     h.Pump();
     QCOMPARE(h->Sound.Size(), 3200);
-    QVERIFY(h->Player.OutDeviceOpen());
+    QVERIFY(h->Player().OutDeviceOpen());
   }
 
   void Rec_whilePlaying_doesNothing() {
@@ -170,9 +170,9 @@ private slots:
     h->RepButtonClick();
     h.Pump();
     h->PlayButtonClick();
-    QVERIFY(h->Player.Playing());
+    QVERIFY(h->Player().Playing());
     h->RepButtonClick();
-    QVERIFY(!h->Rec.Recording());
+    QVERIFY(!h->Rec().Recording());
     QCOMPARE(h.devices.Calls(SimCall::OpenIn), 1);
   }
 
@@ -181,7 +181,7 @@ private slots:
     h->RepButtonClick();
     h.Advance(400);
     h->ShutDown();
-    QVERIFY(!h->Rec.Recording() && !h->Rec.InDeviceOpen());
+    QVERIFY(!h->Rec().Recording() && !h->Rec().InDeviceOpen());
     QVERIFY(!h.devices.InOpen() && !h.devices.OutOpen());
     h.Pump();  // late notices meet nothing
     QVERIFY(!h->Sound.HasSound());

@@ -31,7 +31,7 @@ class SettingsDialogsTest : public QObject {
 private slots:
   void FormatData_startSettings_choose16bit44100() {
     FormHarness h;
-    h->Sound.Format() = {1, 1, 8000, 8000, 1, 8, 0};
+    h->Sound.SetFormat({1, 1, 8000, 8000, 1, 8, 0});
     KeepSizeOnly(*h, 16000);
     int bitItem = -1, rateItem = -1;
     QString caption;
@@ -54,7 +54,7 @@ private slots:
     QCOMPARE(rateItem, 0);
     QCOMPARE(h->NewSound.RecBits, 16u);
     QCOMPARE(h->NewSound.RecSampleRate, 44100u);
-    QCOMPARE(h->View.FftSpan, 22050.0);
+    QCOMPARE(h->View().FftSpan, 22050.0);
     QCOMPARE(h->Sound.Size(), 16000);
     QCOMPARE(h->Sound.Format().wBitsPerSample, 8);
     // The next sound made is 16-bit mono at 44100 Hz.
@@ -73,7 +73,7 @@ private slots:
     VERIFY_ANSWERED(dialog);
     QCOMPARE(rateItem, 8);
     QCOMPARE(h->NewSound.RecSampleRate, 48000u);
-    QCOMPARE(h->View.FftSpan, 24000.0);
+    QCOMPARE(h->View().FftSpan, 24000.0);
   }
 
   void SlowRecTime_remembersChoice_alsoWhenClosedByTitleBar() {
@@ -121,9 +121,12 @@ private slots:
         h.Advance(400);
       }
       if (state == 2) h.StopRecording();
-      QCOMPARE(h->Player.Playing(), state == 0);
-      QCOMPARE(h->Rec.Recording(), state == 1);
-      h->MixerOpen = state == 2;
+      QCOMPARE(h->Player().Playing(), state == 0);
+      QCOMPARE(h->Rec().Recording(), state == 1);
+      if (state == 2) {
+        h->NewClick();
+        h->MixerClick();
+      }
       {
         ModalDriver<Tbitsampling> dialog([](Tbitsampling&) {}, ClickOk<Tbitsampling>);
         h->FormatDataClick();
@@ -139,9 +142,9 @@ private slots:
         QVERIFY2(dialog.Problem().isEmpty(), qPrintable(dialog.Problem()));
       }
     }
-    h->MixerOpen = false;
-    QVERIFY(!h->Player.Playing());
-    QCOMPARE(h->View.FftSpan, 4000.0);
+    h->mixplay()->close();
+    QVERIFY(!h->Player().Playing());
+    QCOMPARE(h->View().FftSpan, 4000.0);
     QCOMPARE(h.prompts.Texts(), QStringList({"Input New data OK?"}));
   }
 };

@@ -21,7 +21,7 @@ struct Fixture {
   SoundDocument doc;
   ToneMixer mixer{doc};
   explicit Fixture(const WAVEFORMATEX& format, std::int32_t bytes = 4000) {
-    doc.Format() = format;
+    doc.SetFormat(format);
     HeapBytes b = AllocBytes(std::size_t(bytes));
     std::memset(b.get(), 0xA5, std::size_t(bytes));
     doc.Adopt(std::move(b), bytes, SoundDocument::NewHeader());
@@ -76,12 +76,12 @@ TEST(ToneMixer, Rebuild_ResizesShowsAndSilencesTheMixersBlockOnly) {
   Fixture f(kMono8);
   ASSERT_TRUE(f.doc.AddMixBlock(4000));  // the analysed sound waits aside
   f.mixer.TakeShownBlock();
-  f.doc.Show(f.doc.OwnHandle());  // "BASE": the analysed sound is shown
+  f.doc.Show(f.doc.SavedHandle());  // "BASE": the analysed sound is shown
   const std::uint8_t* own = f.doc.Data();
   EXPECT_EQ(f.mixer.Resize(10), ToneMixer::Rebuild::Done);
   EXPECT_TRUE(f.doc.ShowsMix());
   EXPECT_EQ(f.doc.Size(), 8000);
-  EXPECT_EQ(f.doc.Resolve(f.doc.OwnHandle()), own);
+  EXPECT_EQ(f.doc.Resolve(f.doc.SavedHandle()), own);
   for (int n = 0; n < 8000; ++n) ASSERT_EQ(f.doc.Data()[n], 128) << n;
 
   Heap::FailAfter(0);

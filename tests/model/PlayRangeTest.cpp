@@ -12,24 +12,26 @@ namespace {
 
 TEST(PlayRange, BarForANewSound) {
   // 8-bit mono, 512 frames, 1600 bytes: room 1088, steps 256 and 51.
-  PlayRange::Bar b = PlayRange::ForRoom(PlayRange::LastWindow(1600, 1, 512), 512);
-  EXPECT_FALSE(b.tooShort);
-  EXPECT_EQ(b.max, 1088);
-  EXPECT_EQ(b.largeChange, 256);
-  EXPECT_EQ(b.smallChange, 51);
+  PlayRange::NewRange r = PlayRange::ForNewSound(1600, 1, 512);
+  EXPECT_EQ(r.fftSize, 512u);
+  EXPECT_FALSE(r.bar.tooShort);
+  EXPECT_EQ(r.bar.max, 1088);
+  EXPECT_EQ(r.bar.largeChange, 256);
+  EXPECT_EQ(r.bar.smallChange, 51);
   // 700 bytes: 188 < 512, so the window falls back to 256: room 444, steps 128 and 25.
-  EXPECT_LT(PlayRange::LastWindow(700, 1, 512), 512);
-  b = PlayRange::ForRoom(PlayRange::LastWindow(700, 1, 256), 256);
-  EXPECT_EQ(b.max, 444);
-  EXPECT_EQ(b.largeChange, 128);
-  EXPECT_EQ(b.smallChange, 25);
+  r = PlayRange::ForNewSound(700, 1, 512);
+  EXPECT_EQ(r.fftSize, 256u);
+  EXPECT_EQ(r.bar.max, 444);
+  EXPECT_EQ(r.bar.largeChange, 128);
+  EXPECT_EQ(r.bar.smallChange, 25);
   // 400 bytes, and anything shorter than a window: 0 .. 1 and the request.
   for (std::int32_t size : {400, 512, 100, 0}) {
-    b = PlayRange::ForRoom(PlayRange::LastWindow(size, 1, 256), 256);
-    EXPECT_TRUE(b.tooShort) << size;
-    EXPECT_EQ(b.max, 1);
-    EXPECT_EQ(b.largeChange, 1);
-    EXPECT_EQ(b.smallChange, 1);
+    r = PlayRange::ForNewSound(size, 1, 1024);
+    EXPECT_EQ(r.fftSize, 256u);
+    EXPECT_TRUE(r.bar.tooShort) << size;
+    EXPECT_EQ(r.bar.max, 1);
+    EXPECT_EQ(r.bar.largeChange, 1);
+    EXPECT_EQ(r.bar.smallChange, 1);
   }
   // Stereo 16-bit: the room is in bytes of four-byte frames.
   EXPECT_EQ(PlayRange::LastWindow(40000, 4, 4096), 40000 - 16384);

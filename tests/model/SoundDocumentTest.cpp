@@ -21,7 +21,7 @@ HeapBytes Filled(std::int32_t bytes, std::uint8_t value) {
 }
 
 void Hold(SoundDocument& d, std::int32_t bytes, std::uint8_t value = 1) {
-  d.Format() = kMono8;
+  d.SetFormat(kMono8);
   d.Adopt(Filled(bytes, value), bytes, SoundDocument::NewHeader());
 }
 
@@ -63,7 +63,7 @@ TEST(SoundDocument, ResizeFailureKeepsBlockAndSize) {
   SoundDocument d;
   Hold(d, 64, 3);
   const auto h = d.ShownHandle();
-  std::uint8_t* before = d.Data();
+  const std::uint8_t* before = d.Data();
   Heap::FailAfter(0);
   EXPECT_FALSE(d.Resize(h, 4096));
   EXPECT_EQ(d.Data(), before);

@@ -24,7 +24,7 @@ struct Rig {
   Transport player{devices, notices, sound};
 
   explicit Rig(WAVEFORMATEX fmt = kMono8, std::int32_t bytes = 16000) {
-    sound.Format() = fmt;
+    sound.SetFormat(fmt);
     HeapBytes block = AllocBytes(std::size_t(bytes));
     for (std::int32_t i = 0; i < bytes; ++i) block.get()[i] = std::uint8_t(i * 7);
     sound.Adopt(std::move(block), bytes, SoundDocument::NewHeader());

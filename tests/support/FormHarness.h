@@ -10,6 +10,7 @@
 #include "ScriptedPrompts.h"
 #include "audio/SimulatedDevices.h"
 #include "main.h"
+#include "mix.h"
 
 struct FormHarness {
   SimulatedDevices devices{SimClockMode::Virtual};
@@ -37,7 +38,7 @@ struct FormHarness {
   bool StartPlaying() {
     form->Timer1->blockSignals(true);
     form->PlayButtonClick();
-    return form->Player.Playing();
+    return form->Player().Playing();
   }
   // Ends it as a stop does (the device is reopened), without the redraw of the button.
   void StopPlaying() {
@@ -47,7 +48,7 @@ struct FormHarness {
   // REC on the simulated input; a held sound is given up (the question is answered OK).
   bool StartRecording() {
     form->RepButtonClick();
-    return form->Rec.Recording();
+    return form->Rec().Recording();
   }
   // The stop request, and the notices that finish the recording.
   void StopRecording() {
@@ -64,7 +65,7 @@ inline bool AdoptSound(TFormMain& f, const WAVEFORMATEX& fmt, const std::uint8_t
   HeapPtr<WAVEHDR> header = SoundDocument::NewHeader();
   if (!block || !header) return false;
   std::memcpy(block.get(), bytes, std::size_t(size));
-  f.Sound.Format() = fmt;
+  f.Sound.SetFormat(fmt);
   f.Sound.Adopt(std::move(block), size, std::move(header));
   return true;
 }

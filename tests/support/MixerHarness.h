@@ -17,7 +17,7 @@ namespace mixtest {
 using Bytes = std::vector<std::uint8_t>;
 
 // The mixer window, or null.
-inline Tmixplay* Window(TFormMain& f) { return qobject_cast<Tmixplay*>(f.mixplay.data()); }
+inline Tmixplay* Window(TFormMain& f) { return f.mixplay(); }
 
 // The Mixer button on a new sound of `bits` bits at `rate` Hz. The real follow timer is
 // kept quiet: a test moves the virtual clock itself.

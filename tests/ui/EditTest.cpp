@@ -8,7 +8,7 @@ class EditTest : public QObject {
   Q_OBJECT
 private slots:
   void Text_changesRunHandlerOnlyWhenDifferent() {
-    Edit e(nullptr, "Edit1", 0, 0, 60, 20, "440", 4);
+    Edit e(nullptr, "Edit1", QRect(0, 0, 60, 20), "440", 4);
     int changes = 0;
     e.OnChange = [&] { ++changes; };
     e.SetText("440");
@@ -23,8 +23,26 @@ private slots:
     QCOMPARE(changes, 5);
   }
 
+  // Text set from code is kept whole, however long, and runs the handler once; typing may
+  // shorten such a text but not lengthen it.
+  void Limit_bindsTypingOnly() {
+    Edit e(nullptr, "Edit1", QRect(0, 0, 60, 20), "0", 4);
+    QStringList seen;
+    e.OnChange = [&] { seen << e.Text(); };
+    e.SetText("-1146");
+    QCOMPARE(seen, QStringList{"-1146"});
+    e.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&e));
+    e.end(false);
+    QTest::keyClick(&e, '7');
+    QCOMPARE(e.Text(), QString("-1146"));
+    QTest::keyClick(&e, Qt::Key_Backspace);
+    QTest::keyClick(&e, '7');
+    QCOMPARE(e.Text(), QString("-114"));
+  }
+
   void IntValue_nonNumberCountsAsZero() {
-    Edit e(nullptr, "Edit1", 0, 0, 60, 20, "12a");
+    Edit e(nullptr, "Edit1", QRect(0, 0, 60, 20), "12a");
     QCOMPARE(e.IntValue(), 0);
     e.SetText("-7");
     QCOMPARE(e.IntValue(), -7);

@@ -14,7 +14,7 @@ class PaintBoxTest : public QObject {
 private slots:
   void OnPaint_runsOnceWhenFirstShown() {
     QWidget parent;
-    auto* box = new PaintBox(&parent, "PaintBoxGra", 8, 0, 393, 169, Qt::gray);
+    auto* box = new PaintBox(&parent, "PaintBoxGra", QRect(8, 0, 393, 169), Qt::gray);
     int paints = 0;
     box->OnPaint = [&] {
       ++paints;
@@ -33,7 +33,7 @@ private slots:
   }
 
   void Canvas_linesExcludeEndPoint_dottedSkipsEveryOther() {
-    PaintBox box(nullptr, "b", 0, 0, 20, 10, Qt::black);
+    PaintBox box(nullptr, "b", QRect(0, 0, 20, 10), Qt::black);
     ImageCanvas& c = box.Canvas();
     c.SetPenColor(Colors::Red);
     c.MoveTo(2, 0);
@@ -50,7 +50,7 @@ private slots:
   }
 
   void TextOut_drawsFontColourOnBrush() {
-    PaintBox box(nullptr, "b", 0, 0, 98, 77, Qt::white);
+    PaintBox box(nullptr, "b", QRect(0, 0, 98, 77), Qt::white);
     QFont f(QStringLiteral("IPAPGothic"));
     f.setPixelSize(12);
     box.Canvas().SetFont(f);
@@ -72,7 +72,7 @@ private slots:
   // A copy of the image taken earlier keeps its pixels; the box's own image gets the
   // drawing, text included.
   void Canvas_drawsIntoTheBoxNotIntoAnEarlierCopy() {
-    PaintBox box(nullptr, "b", 0, 0, 40, 20, Qt::black);
+    PaintBox box(nullptr, "b", QRect(0, 0, 40, 20), Qt::black);
     const QImage before = box.Image();
     box.Canvas().SetBrushColor(Colors::Red);
     box.Canvas().FillRect(0, 0, 40, 20);
@@ -90,7 +90,7 @@ private slots:
 
   void MousePress_reportsBoxPixels() {
     QWidget parent;
-    auto* box = new PaintBox(&parent, "PaintBoxfftfilter", 8, 371, 393, 14, Qt::black);
+    auto* box = new PaintBox(&parent, "PaintBoxfftfilter", QRect(8, 371, 393, 14), Qt::black);
     int gotX = -1, gotY = -1;
     box->OnMouseDown = [&](Qt::MouseButton, int x, int y) { gotX = x; gotY = y; };
     parent.resize(420, 400);

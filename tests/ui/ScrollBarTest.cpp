@@ -9,7 +9,7 @@ class ScrollBarTest : public QObject {
   Q_OBJECT
 private slots:
   void CodeChanges_runNoHandler_andRangeClamps() {
-    ScrollBar bar(nullptr, "b", Qt::Horizontal, 0, 0, 394, 15, 0, 100, 0, 10, 2);
+    ScrollBar bar(nullptr, "b", Qt::Horizontal, QRect(0, 0, 394, 15), {0, 100, 0, 10, 2});
     int scrolls = 0;
     bar.OnScroll = [&](int&) { ++scrolls; };
     bar.SetPosition(60);
@@ -23,7 +23,7 @@ private slots:
   }
 
   void UserActions_runHandlerWithNewPosition() {
-    ScrollBar bar(nullptr, "b", Qt::Horizontal, 0, 0, 394, 15, 0, 1000, 100, 50, 5);
+    ScrollBar bar(nullptr, "b", Qt::Horizontal, QRect(0, 0, 394, 15), {0, 1000, 100, 50, 5});
     std::vector<int> seen;
     bar.OnScroll = [&](int& pos) { seen.push_back(pos); };
     bar.triggerAction(QAbstractSlider::SliderSingleStepAdd);
@@ -33,7 +33,7 @@ private slots:
   }
 
   void Handler_changesPosition_barTakesIt() {
-    ScrollBar bar(nullptr, "b", Qt::Horizontal, 0, 0, 394, 15, 0, 15488, 0, 256, 51);
+    ScrollBar bar(nullptr, "b", Qt::Horizontal, QRect(0, 0, 394, 15), {0, 15488, 0, 256, 51});
     bar.OnScroll = [](int& pos) { pos -= pos % 2; };
     bar.setSliderPosition(1001);  // a drag: sliderMoved leads to SliderMove
     bar.triggerAction(QAbstractSlider::SliderMove);
@@ -44,7 +44,7 @@ private slots:
   }
 
   void Keyboard_isUserScrolling() {
-    ScrollBar bar(nullptr, "b", Qt::Vertical, 0, 0, 16, 165, 1, 9, 9, 1, 1);
+    ScrollBar bar(nullptr, "b", Qt::Vertical, QRect(0, 0, 16, 165), {1, 9, 9, 1, 1});
     int last = 0;
     bar.OnScroll = [&](int& pos) { last = pos; };
     bar.show();

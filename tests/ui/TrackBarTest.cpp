@@ -9,7 +9,7 @@ class TrackBarTest : public QObject {
   Q_OBJECT
 private slots:
   void SetPosition_runsChangeOnlyOnRealChange_afterClamping() {
-    TrackBar t(nullptr, "t", Qt::Vertical, 0, 0, 30, 120, 0, 100, 50);
+    TrackBar t(nullptr, "t", Qt::Vertical, QRect(0, 0, 30, 120), {0, 100, 50});
     std::vector<int> seen;
     t.OnChange = [&] { seen.push_back(t.Position()); };
     t.SetPosition(50);
@@ -22,7 +22,7 @@ private slots:
   }
 
   void Vertical_hasMinimumAtTop_andUserKeysChange() {
-    TrackBar t(nullptr, "t", Qt::Vertical, 0, 0, 30, 120, 0, 100, 50);
+    TrackBar t(nullptr, "t", Qt::Vertical, QRect(0, 0, 30, 120), {0, 100, 50});
     QVERIFY(t.invertedAppearance());
     int changes = 0;
     t.OnChange = [&] { ++changes; };

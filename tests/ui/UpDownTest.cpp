@@ -9,7 +9,7 @@ class UpDownTest : public QObject {
   Q_OBJECT
 private slots:
   void Arrows_and_keys_tellDirection() {
-    UpDown u(nullptr, "UpDownfftscale", 468, 353, 35, 14);
+    UpDown u(nullptr, "UpDownfftscale", QRect(468, 353, 35, 14));
     std::vector<UpDown::Button> seen;
     u.OnClick = [&](UpDown::Button b) { seen.push_back(b); };
     u.show();
