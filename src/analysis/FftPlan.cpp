@@ -7,6 +7,8 @@
 #include <mutex>
 #include <new>
 
+#include "analysis/FftIndex.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif

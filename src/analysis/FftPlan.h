@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "analysis/myfft.h"
+#include "analysis/TComplex.h"
 
 class FftPlan {
 public:

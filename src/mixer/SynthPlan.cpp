@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "base/nearest.h"
-#include "mixer/Synthesis.h"
+#include "mixer/FillSilence.h"
 
 SynthPlan::SynthPlan(SampleBits bits_, std::size_t blockBytes, std::uint32_t rate_,
                      const HarmonicSet& set, const ToneSettings& tone)

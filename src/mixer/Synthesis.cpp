@@ -38,15 +38,6 @@ void SynthesizeRange(const SynthPlan& plan, std::uint8_t* block, std::int64_t fi
 
 }  // namespace
 
-void FillSilence16(std::span<std::uint8_t> block) {
-  if (block.empty()) return;
-  std::memset(block.data(), 0, block.size() & ~std::size_t(1));
-}
-
-void FillSilence8(std::span<std::uint8_t> block) {
-  if (!block.empty()) std::memset(block.data(), 128, block.size());
-}
-
 bool SynthesizePlan(const SynthPlan& plan, std::span<std::uint8_t> block, int maxThreads) {
   if (plan.silent) {
     plan.Silence(block);

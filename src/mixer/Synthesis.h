@@ -31,14 +31,10 @@
 #include <cstdint>
 #include <span>
 
+#include "mixer/FillSilence.h"
 #include "mixer/HarmonicSet.h"
 #include "mixer/SynthPlan.h"
 #include "mixer/ToneSettings.h"
-
-// size div 2 samples of 0 (an odd trailing byte is left as it was).
-void FillSilence16(std::span<std::uint8_t> block);
-// size bytes of 128.
-void FillSilence8(std::span<std::uint8_t> block);
 
 // Fill `block` with the sound at `rate` samples per second; true when the block was
 // silenced instead (the reasons above).
