@@ -48,7 +48,13 @@ inline std::string LoadAverage() {
   return text;
 }
 
-// The console report, plus every repetition's time kept by run name ("BM_Fft/4096").
+// A run's name without the time type or repetition suffixes: "BM_Fft/4096".
+inline std::string RunName(const benchmark::BenchmarkReporter::Run& r) {
+  const std::string& args = r.run_name.args;
+  return r.run_name.function_name + (args.empty() ? "" : "/" + args);
+}
+
+// The console report, plus every repetition's time kept by RunName.
 class MedianReporter : public benchmark::ConsoleReporter {
 public:
   bool ReportContext(const Context& context) override {
@@ -59,8 +65,8 @@ public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
       if (r.run_type == Run::RT_Iteration && !r.error_occurred) {
-        cpu_[r.benchmark_name()].push_back(r.GetAdjustedCPUTime());
-        real_[r.benchmark_name()].push_back(r.GetAdjustedRealTime());
+        cpu_[RunName(r)].push_back(r.GetAdjustedCPUTime());
+        real_[RunName(r)].push_back(r.GetAdjustedRealTime());
       }
     ConsoleReporter::ReportRuns(runs);
   }
