@@ -40,20 +40,20 @@ __attribute__((target("avx2,fma"))) void LoadWindowAvx2(const std::uint8_t* fram
                                                           double* input) {
   const __m256i silence = _mm256_set1_epi32(128);
   for (int i = 0; i < N; i += 8) {
+    const std::uint8_t* p = frame + i * channels * (bits / 8);  // frame i
+    // Eight frames of 8-bit mono are 8 bytes, of 8-bit stereo or 16-bit mono 16 bytes.
+    const __m128i half = bits == 8 && channels == 1
+                             ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))
+                             : _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     __m256i v;  // eight samples as int32
     if (bits == 16 && channels == 2)  // the upper half of each 32-bit frame
-      v = _mm256_srai_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(frame + 4 * i)),
-                            16);
+      v = _mm256_srai_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), 16);
     else if (bits == 16)
-      v = _mm256_cvtepi16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(frame + 2 * i)));
+      v = _mm256_cvtepi16_epi32(half);
     else if (channels == 2)  // the upper byte of each 16-bit frame
-      v = _mm256_sub_epi32(_mm256_cvtepu16_epi32(_mm_srli_epi16(
-                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(frame + 2 * i)), 8)),
-                           silence);
+      v = _mm256_sub_epi32(_mm256_cvtepu16_epi32(_mm_srli_epi16(half, 8)), silence);
     else
-      v = _mm256_sub_epi32(
-          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(frame + i))),
-          silence);
+      v = _mm256_sub_epi32(_mm256_cvtepu8_epi32(half), silence);
     const __m256d lo = _mm256_cvtepi32_pd(_mm256_castsi256_si128(v));
     const __m256d hi = _mm256_cvtepi32_pd(_mm256_extracti128_si256(v, 1));
     _mm256_storeu_pd(input + i, _mm256_mul_pd(_mm256_loadu_pd(w + i), lo));
