@@ -7,7 +7,8 @@
 //
 // Every twiddle factor is cos/sin of t = c * integer with c = 2*pi/N (2*pi in long double,
 // c rounded to double), the angles of the textbook transform, so the tables only save the
-// recomputation.
+// recomputation (the AVX2 path keeps w alone for a radix-4 pass and takes w^2 and w^3 as
+// its powers, a few ulps away).
 //
 // Two code paths (SimdPath): the portable one keeps two values side by side in 2-lane
 // vectors; the AVX2 one (N >= 32) keeps four, with fused multiply-adds. They agree to

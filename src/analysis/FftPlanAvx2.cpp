@@ -6,7 +6,7 @@
 // block eight doubles, the four real parts then the four imaginary parts. A radix-4 pass
 // over sub-transforms of four values or more then runs four butterflies per vector with
 // no shuffling; only the first pass (which gathers the bit-reversed input) and the split
-// (which pairs bin k with bin N/2 - k) move values between lanes.
+// (which pairs value k with value N/2 - k) move values between lanes.
 
 #include <cmath>
 
