@@ -28,6 +28,7 @@
 #include "audio/SimulatedDevices.h"
 #include "audio/portaudio/SystemAudioDevices.h"
 #include "main.h"
+#include "mix.h"
 #include "model/AnalyseCommand.h"
 #include "model/CommandLine.h"
 
@@ -130,7 +131,7 @@ void ShootWhenShown(KelvorApplication& app, TFormMain& form, const CommandLine& 
   QObject::connect(poll, &QTimer::timeout, &form,
                    [&app, &form, poll, cmd, waited = 0]() mutable {
                      waited += poll->interval();
-                     QWidget* shown = cmd.mixer ? form.mixplay.data() : &form;
+                     QWidget* shown = cmd.mixer ? static_cast<QWidget*>(form.mixplay()) : &form;
                      const QWindow* w = shown ? shown->windowHandle() : nullptr;
                      // The file and the mixer were opened before the first tick.
                      if (waited < 200 || (shown && waited < 5000 && !(w && w->isExposed())))
