@@ -181,6 +181,9 @@ public:
   void PlayOrStop();
   void Timer1Timer();
   void PlayScrollBarScroll(int& position);
+  // The output device lost its sound server: a playback ends where it was heard and says
+  // so; the sound stays held, and the next PLAY opens a device again.
+  void OutputLost();
   // "0.000s" with the locale's decimal separator.
   static QString FormatSeconds(double seconds);
   // `decimals` decimals, the locale's decimal separator, no digit grouping.
@@ -190,6 +193,9 @@ public:
   void RepButtonClick();
   void RecordOrStop();
   void MMWimData(WAVEHDR* hdr);
+  // The input device lost its sound server: the recording is stopped, finished from what
+  // was collected, and the loss is said.
+  void InputLost();
 
   // ---- Mixer and fftmix (main_mix.cpp) ----
   void MixerClick();
@@ -245,6 +251,8 @@ private:
   void SyncTimer();  // Timer1 runs exactly while the transport wants it
   void FitPlayRange();   // window size and cursor range for one capture buffer
   void StopRecording();  // the stop request
+  // The recording becomes the held sound (or nothing, when empty), with its device.
+  void FinishRecording(Recorder::Data& done);
   void CloseWaveIn();
 
   AudioDevices& devices_;

@@ -133,7 +133,9 @@ void TFormMain::AddFile1Click() {
 
 void TFormMain::SaveClick() {
   if (rec_.Recording()) return;
-  if (!player_.OutDeviceOpen()) {
+  // A held sound saves whether or not a device plays it (one refused or lost still holds
+  // the sound).
+  if (!Sound.HasSound()) {
     ShowMessage("no data", "error");
     return;
   }

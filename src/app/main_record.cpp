@@ -62,9 +62,31 @@ void TFormMain::FitPlayRange() {
 
 void TFormMain::StopRecording() {
   RepButton->setText("REC");
-  rec_.RequestStop();
+  Recorder::Data now = rec_.RequestStop();
   ChooseScales();
   RedrawViews();
+  // A device that could not return its buffers finishes nothing: the recorder did.
+  if (now.kind == Recorder::Data::Kind::Finished) FinishRecording(now);
+}
+
+void TFormMain::InputLost() {
+  if (!rec_.Recording()) return;  // a stop is under way already, or nothing records
+  StopRecording();
+  ShowMessage("Sound input lost", "ERROR");
+}
+
+void TFormMain::FinishRecording(Recorder::Data& d) {
+  RepButton->show();
+  RepButton->setText("REC");
+  // An empty recording holds no sound: no device opens for it, so PLAY, Save and fftmix
+  // refuse it as they refuse no sound at all.
+  if (d.size > 0 && d.sound) {
+    Sound.Adopt(std::move(d.sound), d.size, std::move(d.header));
+    OpenWaveOut();  // a refusal has shown its box; the recording is held all the same
+  } else {
+    Sound.SetEmptySize(0);
+  }
+  ShowNewSound();  // the recording at the cursor, with grids and readout
 }
 
 void TFormMain::CloseWaveIn() { rec_.CloseIn(); }
@@ -91,17 +113,7 @@ void TFormMain::MMWimData(WAVEHDR* hdr) {
       StopRecording();
       return;
     case Recorder::Data::Kind::Finished:
-      RepButton->show();
-      RepButton->setText("REC");
-      // An empty recording holds no sound: no device opens for it, so PLAY, Save and
-      // fftmix refuse it as they refuse no sound at all.
-      if (d.size > 0 && d.sound) {
-        Sound.Adopt(std::move(d.sound), d.size, std::move(d.header));
-        OpenWaveOut();
-      } else {
-        Sound.SetEmptySize(0);
-      }
-      ShowNewSound();  // the recording at the cursor, with grids and readout
+      FinishRecording(d);
       return;
     case Recorder::Data::Kind::StopCleared:
     case Recorder::Data::Kind::Ignored:
