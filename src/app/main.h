@@ -148,8 +148,8 @@ public:
   // How a file command ended: a cancel (the user's, in the progress box) shows no box.
   enum class FileOutcome { Done, Failed, Cancelled };
   FileOutcome LoadWaveFile(const QByteArray& nativePath);
-  FileOutcome AppendWaveFile(const QString& path);
-  FileOutcome SaveWaveFile(const QString& path);
+  FileOutcome AppendWaveFile(const QByteArray& nativePath);
+  FileOutcome SaveWaveFile(const QByteArray& nativePath);
 
   // ---- Views (main_views.cpp) ----
   void RedrawViews();

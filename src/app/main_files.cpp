@@ -1,9 +1,11 @@
 // File > Open, AddFile and Save: the WAVE files the sound is read from and written to.
-// Paths are the file dialog's, any length, passed on as UTF-8; Open also takes the bytes
-// of a name given on the command line as they are.
+// Paths, any length, reach the files as the file system's bytes: those of a name given on
+// the command line as they are, a dialog's or a drop's through NativePath.
 
 #include <QFile>
 
+#include "ConfirmReplace.h"
+#include "NativePath.h"
 #include "Prompts.h"
 #include "files/ProgressCallback.h"
 #include "files/WaveReader.h"
@@ -48,11 +50,11 @@ TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
   return FileOutcome::Done;
 }
 
-TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
+TFormMain::FileOutcome TFormMain::AppendWaveFile(const QByteArray& nativePath) {
   const WAVEFORMATEX heldFormat = Sound.Format();
   const std::int32_t heldSize = Sound.Size();
   auto progress = prompts_.StartProgress(this, QStringLiteral("AddFile"));
-  const WaveReadStatus s = Sound.Append(path.toStdString(), Follow(progress.get()));
+  const WaveReadStatus s = Sound.Append(nativePath.toStdString(), Follow(progress.get()));
   progress.reset();
   // A refused or cancelled append left the held sound, its size and format as they were.
   if (s == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
@@ -76,10 +78,11 @@ TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
   return FileOutcome::Done;
 }
 
-TFormMain::FileOutcome TFormMain::SaveWaveFile(const QString& path) {
+TFormMain::FileOutcome TFormMain::SaveWaveFile(const QByteArray& nativePath) {
   auto progress = prompts_.StartProgress(this, QStringLiteral("Save"));
-  const WaveSaveStatus s = WaveWriter::SaveFile(path.toStdString(), Sound.Format(), Sound.Data(),
-                                                Sound.Size(), Follow(progress.get()));
+  const WaveSaveStatus s =
+      WaveWriter::SaveFile(nativePath.toStdString(), Sound.Format(), Sound.Data(), Sound.Size(),
+                           Follow(progress.get()));
   progress.reset();
   if (s == WaveSaveStatus::Cancelled) return FileOutcome::Cancelled;  // the old file stays
   if (s != WaveSaveStatus::Ok) {
@@ -93,11 +96,11 @@ void TFormMain::OpenClick() {
   OpenChosen([this]() -> std::optional<QByteArray> {
     const std::optional<QString> path = prompts_.OpenFileName(this, OpenDialog1Filter);
     if (!path) return std::nullopt;
-    return QFile::encodeName(*path);
+    return NativePath(*path);
   });
 }
 
-void TFormMain::OpenFile(const QString& path) { OpenFileNamed(QFile::encodeName(path)); }
+void TFormMain::OpenFile(const QString& path) { OpenFileNamed(NativePath(path)); }
 
 void TFormMain::OpenFileNamed(const QByteArray& nativePath) {
   OpenChosen([&nativePath] { return std::optional<QByteArray>(nativePath); });
@@ -121,7 +124,7 @@ void TFormMain::AddFile1Click() {
   if (Busy() || !Sound.Data()) return;
   const auto path = prompts_.OpenFileName(this, OpenDialog1Filter);
   if (!path) return;
-  const FileOutcome added = AppendWaveFile(*path);
+  const FileOutcome added = AppendWaveFile(NativePath(*path));
   if (added == FileOutcome::Done) {
     ShowNewSound();
     return;
@@ -141,6 +144,8 @@ void TFormMain::SaveClick() {
   }
   const auto chosen = prompts_.SaveFileName(this, SaveDialog1Filter);
   if (!chosen) return;
-  const QString path = *chosen + ".wav";
-  if (SaveWaveFile(path) == FileOutcome::Failed) ShowMessage("no save file", path);
+  const QByteArray path = NativePath(*chosen) + ".wav";
+  if (!ConfirmReplace(prompts_, this, path)) return;
+  if (SaveWaveFile(path) == FileOutcome::Failed)
+    ShowMessage("no save file", QFile::decodeName(path));
 }

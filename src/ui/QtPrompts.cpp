@@ -26,8 +26,9 @@ std::optional<QString> QtPrompts::OpenFileName(QWidget* parent, const QString& f
 }
 
 std::optional<QString> QtPrompts::SaveFileName(QWidget* parent, const QString& filter) {
-  // No overwrite question: the name the user typed gets ".wav" appended afterwards, so
-  // the file written is never the one the dialog would ask about.
+  // No overwrite question here: the name the user typed gets ".wav" appended afterwards,
+  // so the file written is never the one the dialog would ask about; the window asks
+  // about the name it writes (ConfirmReplace).
   const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), filter,
                                                     nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
