@@ -9,6 +9,8 @@ bool QtPrompts::Message(QWidget* parent, const QString& text, const QString& cap
                         Buttons buttons) {
   QMessageBox box(parent);
   box.setWindowTitle(caption);
+  // Texts name files: a name such as "<b>x</b>.f2t" is shown as it is, never as markup.
+  box.setTextFormat(Qt::PlainText);
   box.setText(text);
   if (buttons == Buttons::OkCancel) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
