@@ -182,12 +182,25 @@ void TFormMain::ShutDown() {
   analysis_.Release();
 }
 
+bool TFormMain::ConfirmExit() {
+  // A sound from a file is still in its file; a recording, the mixer's sound or a sound
+  // AddFile lengthened exists nowhere else until it is saved.
+  if (!rec_.Recording() && !Sound.HoldsUnsaved()) return true;
+  return prompts_.Message(this, "Sound not saved. Exit OK?", "Message",
+                          Prompts::Buttons::OkCancel);
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (!shutDown_ && !ConfirmExit()) {
+    event->ignore();
+    return;
+  }
   if (!shutDown_) ShutDown();
   event->accept();
 }
 
 void TFormMain::Exit1Click() {
+  if (!ConfirmExit()) return;
   ShutDown();
   QCoreApplication::quit();
 }

@@ -253,6 +253,9 @@ private:
   void StopRecording();  // the stop request
   // The recording becomes the held sound (or nothing, when empty), with its device.
   void FinishRecording(Recorder::Data& done);
+  // Before the program ends: false when a recording runs or a sound made here was never
+  // saved and the user cancels the question.
+  bool ConfirmExit();
   void CloseWaveIn();
 
   AudioDevices& devices_;

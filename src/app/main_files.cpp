@@ -74,6 +74,8 @@ TFormMain::FileOutcome TFormMain::AppendWaveFile(const QByteArray& nativePath) {
       return FileOutcome::Failed;
     }
   }
+  // A sound lengthened here is in no file any more.
+  Sound.MarkMadeHere(Sound.ShownHandle());
   DrawFormatBox();
   return FileOutcome::Done;
 }
@@ -89,6 +91,7 @@ TFormMain::FileOutcome TFormMain::SaveWaveFile(const QByteArray& nativePath) {
     ShowMessage(WaveSaveStatusText(s), "ERROR");
     return FileOutcome::Failed;
   }
+  Sound.MarkSaved(Sound.ShownHandle());
   return FileOutcome::Done;
 }
 

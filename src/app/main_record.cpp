@@ -82,6 +82,7 @@ void TFormMain::FinishRecording(Recorder::Data& d) {
   // refuse it as they refuse no sound at all.
   if (d.size > 0 && d.sound) {
     Sound.Adopt(std::move(d.sound), d.size, std::move(d.header));
+    Sound.MarkMadeHere(Sound.ShownHandle());
     OpenWaveOut();  // a refusal has shown its box; the recording is held all the same
   } else {
     Sound.SetEmptySize(0);
