@@ -71,8 +71,11 @@ void TFormMain::StopRecording() {
 
 void TFormMain::InputLost() {
   if (!rec_.Recording()) return;  // a stop is under way already, or nothing records
-  StopRecording();
+  // Said before the stop: the finish that follows may show the output device's refusal
+  // (the server is gone), and a box shown later would stand over it, out of order. The
+  // lost device fills nothing more meanwhile.
   ShowMessage("Sound input lost", "ERROR");
+  if (rec_.Recording()) StopRecording();
 }
 
 void TFormMain::FinishRecording(Recorder::Data& d) {
