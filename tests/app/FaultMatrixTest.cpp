@@ -1,8 +1,8 @@
 // Faults in the middle of a command over a held recording, injected through the simulated
 // devices (refusals, the sound server's death), the allocator and the file layer: the boxes
 // each shows, what is held afterwards (the recording untouched, or exactly the bytes fed
-// before the stop), and that play, save, record and open all work right after. Then the
-// questions that keep a sound from being lost: before a save replaces a file, and at exit.
+// before the stop), and that play, save, record and open all work right after. Then what
+// else keeps a sound from being lost: names that are not UTF-8, and the question at exit.
 
 #include <QFile>
 #include <QPushButton>
@@ -60,11 +60,8 @@ Act Saving(FileByteSink::Faults f, const QString& name) {
 Act SavingMixer(FileByteSink::Faults f) {
   return [=](FormHarness& h) {
     Tmixplay* w = mixtest::OpenMixer(h);
-    w->RGBarMem->SetItemIndex(0);
-    w->FFtMemInClick();
-    FileByteSink::InjectFaults(f);
-    h.prompts.ChooseNext(dir.filePath("m"));
-    w->BtnsaveClick();
+    w->RGBarMem->SetItemIndex(0), w->FFtMemInClick(), FileByteSink::InjectFaults(f);
+    h.prompts.ChooseNext(dir.filePath("m")), w->BtnsaveClick();
     QVERIFY(w->Model().Stored(0) && !QFile::exists(kMixerFile));
   };
 }
@@ -83,19 +80,13 @@ const std::vector<Row> kRows = {
      {"wave"}, -1},
     {"tick, position refused",
      [](FormHarness& h) {
-       h->PlayButtonClick();
-       h.Advance(200);
-       Refuse(h, SimCall::GetPosition);
-       h->Timer1Timer();
-       h->PlayButtonClick();
+       h->PlayButtonClick(), h.Advance(200), Refuse(h, SimCall::GetPosition);
+       h->Timer1Timer(), h->PlayButtonClick();
      },
      {"error"}, {"time"}, -1},
     {"playback, server lost",
      [](FormHarness& h) {
-       h->PlayButtonClick();
-       h.Advance(300);
-       h.devices.LoseServer();
-       h.Pump();
+       h->PlayButtonClick(), h.Advance(300), h.devices.LoseServer(), h.Pump();
        QVERIFY(!h->Player().Playing() && h->PlayButton->text() == "PLAY");
        QCOMPARE(h->Player().PlayPos(), 2400);  // where the sound broke off
        h->PlayButtonClick();                   // while the server is still gone
@@ -131,8 +122,7 @@ const std::vector<Row> kRows = {
     {"fftmix, no memory", Starving(0, &TFormMain::fftmixClick), {"No Memory"}, kError, -1},
     {"AddFile, no memory",
      [](FormHarness& h) {
-       Save(h, dir.filePath("add"));
-       h.prompts.ChooseNext(dir.filePath("add.wav"));
+       Save(h, dir.filePath("add")), h.prompts.ChooseNext(dir.filePath("add.wav"));
        Starving(0, &TFormMain::AddFile1Click)(h);
      },
      {"No mypwavedata", "no exit file"}, {"ERROR", dir.filePath("add.wav")}, -1},
@@ -140,6 +130,22 @@ const std::vector<Row> kRows = {
      {"ERROR", dir.filePath("full.wav")}, -1},
     {"Save, flush fails", Saving({.failSync = true}, "sync"), {"No Write", "no save file"},
      {"ERROR", dir.filePath("sync.wav")}, -1},
+    // Before a save replaces a file it asks, by the name it writes; Cancel saves nothing.
+    {"Save over a file, Cancel",
+     [](FormHarness& h) {
+       QFile(dir.filePath("old.wav")).open(QIODevice::WriteOnly), h.prompts.AnswerNext(false);
+       Save(h, dir.filePath("old"));
+       QCOMPARE(Read(dir.filePath("old.wav")).size(), 0);
+     },
+     {"\"old.wav\" exists. Overwrite OK?"}, {"Message"}, -1},
+    {".f2t save over a file, Cancel",
+     [](FormHarness& h) {
+       QFile(dir.filePath("old.f2t")).open(QIODevice::WriteOnly);
+       Tmixplay* w = mixtest::OpenMixer(h);
+       h.prompts.AnswerNext(false), h.prompts.ChooseNext(dir.filePath("old")), w->BtnsaveClick();
+       QCOMPARE(Read(dir.filePath("old.f2t")).size(), 0);
+     },
+     {kAsk, "\"old.f2t\" exists. Overwrite OK?"}, {"Message", "Message"}, -2},
     {".f2t save, disk full", SavingMixer({.writeLimit = 1000}),
      {kAsk, "Write error: \"" + kMixerFile + "\" at byte 1000"}, {"Message", ""}, -2},
     {".f2t save, cannot create", SavingMixer({.failCreate = true}),
@@ -202,33 +208,6 @@ private slots:
       QVERIFY2(h.prompts.Texts()[i].startsWith(r.texts[i]), qPrintable(h.prompts.Texts()[i]));
     if (r.held != -2) QCOMPARE(mixtest::Shown(*h), Fed(r.held < 0 ? 4800 : r.held));
     NextCommandsWork(h, QString("row%1").arg(row));
-  }
-
-  // Both saves ask before they replace a file, by the name they write; Cancel saves
-  // nothing.
-  void Saves_askBeforeReplacingTheFileTheyWrite() {
-    FormHarness& h = *h_;
-    Record(h, 400);
-    Stop(h);
-    QFile(dir.filePath("take.wav")).open(QIODevice::WriteOnly);
-    QFile(dir.filePath("take.f2t")).open(QIODevice::WriteOnly);
-    for (bool ok : {false, true}) {
-      h.prompts.Clear();
-      h.prompts.AnswerNext(ok);
-      Save(h, dir.filePath("take"));
-      QCOMPARE(h.prompts.Texts(), QStringList{"\"take.wav\" exists. Overwrite OK?"});
-      QCOMPARE(h.prompts.Captions(), QStringList{"Message"});
-      QCOMPARE(Read(dir.filePath("take.wav")).size(), ok ? 46 + 3200 : 0);
-    }
-    Tmixplay* w = mixtest::OpenMixer(h);
-    for (bool ok : {false, true}) {
-      h.prompts.Clear();
-      h.prompts.AnswerNext(ok);
-      h.prompts.ChooseNext(dir.filePath("take"));
-      w->BtnsaveClick();
-      QCOMPARE(h.prompts.Texts(), QStringList{"\"take.f2t\" exists. Overwrite OK?"});
-      QCOMPARE(Read(dir.filePath("take.f2t")).size(), ok ? 16860 : 0);
-    }
   }
 
   // A file dialog reads a name that is not UTF-8 with U+FFFD in it; the files still get

@@ -37,37 +37,23 @@ private slots:
     int cycle = 0;
     for (; ms < minutes * 60000; ++cycle) {
       const int buffers = 1 + cycle % 10;
-      h->RepButtonClick();
-      advance(200 * buffers + 100);  // the half buffer the stop returns is not kept
-      h->RepButtonClick();
-      h.Pump();
+      // The half buffer the stop returns is not kept.
+      h->RepButtonClick(), advance(200 * buffers + 100), h->RepButtonClick(), h.Pump();
       mixtest::Bytes fed(std::size_t(1600 * buffers));
       for (std::size_t i = 0; i < fed.size(); ++i) fed[i] = std::uint8_t(96 + i % 64);
       QVERIFY(mixtest::Shown(*h) == fed);
-      h->PlayButtonClick();
-      advance(100);
-      h->Timer1Timer();
-      h->PlayButtonClick();
+      h->PlayButtonClick(), advance(100), h->Timer1Timer(), h->PlayButtonClick();
       h->PlayScrollBar->setSliderPosition(cycle * 997 % (h->PlayScrollBar->maximum() + 1));
-      h->PlayButtonClick();
-      advance(2100);  // to the end
+      h->PlayButtonClick(), advance(2100);  // from the cursor to the end
       QVERIFY(!h->Player().Playing());
       h->fftmixClick();
       Tmixplay* w = h->mixplay();
       QVERIFY(w);
-      w->PlayNote(220 + cycle % 440);
-      h.Pump();
-      advance(600);
-      w->RGMemInOut->SetItemIndex(0);
-      w->RGBarMem->SetItemIndex(cycle % 5);
-      w->FFtMemInClick();
-      w->RGMemInOut->SetItemIndex(1);
-      w->BtnFftmemClearClick();
-      w->RGBarMem->SetItemIndex(cycle % 5);  // the recall plays
-      advance(600);
-      h->LBAorFFTDblClick();
-      w->close();
-      h.Pump();
+      w->PlayNote(220 + cycle % 440), h.Pump(), advance(600);
+      w->RGMemInOut->SetItemIndex(0), w->RGBarMem->SetItemIndex(cycle % 5), w->FFtMemInClick();
+      w->RGMemInOut->SetItemIndex(1), w->BtnFftmemClearClick();
+      w->RGBarMem->SetItemIndex(cycle % 5), advance(600);  // the recall plays
+      h->LBAorFFTDblClick(), w->close(), h.Pump();
       QVERIFY(!h->mixplay());
       QCOMPARE(h.prompts.Texts(), cycle ? QStringList{"Input New data OK?"} : QStringList{});
       h.prompts.Clear();
