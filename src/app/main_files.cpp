@@ -22,7 +22,7 @@ ProgressCallback Follow(Prompts::Progress* box) {
 
 TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
   if (player_.OutDeviceOpen()) CloseWaveOut();
-  // Whatever is still held (a sound whose device could not be reopened) is replaced.
+  // Whatever is still held is replaced (the caller's question gave a held sound up).
   Sound.Free();
   auto progress = prompts_.StartProgress(this, QStringLiteral("Open"));
   // The bytes of the format chunk that were read stay in the format, also on a failure.

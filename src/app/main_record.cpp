@@ -25,8 +25,7 @@ void TFormMain::RecordOrStop() {
     return;
   }
   if (!ConfirmNewData()) return;
-  // A block the question let pass has no device: the recording replaces it.
-  Sound.Free();
+  Sound.Free();  // the question gave any held sound up; nothing of it may remain
   rec_.Arm();
   RepButton->setText("STOP");
   Sound.SetFormat(NewSound.MakeWaveFormat());

@@ -106,9 +106,11 @@ void TFormMain::Timer1Timer() {
 void TFormMain::OutputLost() {
   const bool ended = player_.OnOutputLost();
   SyncTimer();
+  // Also after a playback whose end the timer saw: the block's notice, which would have
+  // put the caption back, no longer comes.
+  PlayButton->setText("PLAY");
   if (!ended) return;  // nothing was playing: the next PLAY opens a device or says why not
   // As a stop leaves it: the cursor where the sound broke off, and PLAY resumes there.
-  PlayButton->setText("PLAY");
   PlayScrollBar->SetPosition(player_.PlayPos());
   player_.SetPlayPos(
       PlayRange::AlignToFrame(PlayScrollBar->Position(), Sound.Format().nBlockAlign));
