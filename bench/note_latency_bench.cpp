@@ -203,6 +203,9 @@ void BM_NoteLatency(benchmark::State& state) {
     const int before = devices.writes;
     const Clock::time_point sent = Clock::now();
     QApplication::sendEvent(target, &press);
+    // The note is built once the events already waiting have been handled.
+    const auto built = Clock::now() + std::chrono::seconds(1);
+    while (devices.writes == before && Clock::now() < built) QCoreApplication::processEvents();
     if (devices.writes != before + 1 || !form.Player().Playing())
       return "the note was not handed to the device";
     const double keyAt = Since(monitor.T0(), sent);

@@ -7,6 +7,9 @@
 #include <mutex>
 #include <new>
 
+#include "analysis/FftIndex.h"
+#include "analysis/FftSplitEnds.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -72,6 +75,7 @@ FftPlan::FftPlan(int N) : n_(N), half_(N / 2), bits_(0) {
       }
     }
   }
+  if (n_ >= 32) BuildAvx2Tables();
 }
 
 const FftPlan* FftPlan::ForSize(std::int32_t N) {
@@ -88,8 +92,16 @@ const FftPlan* FftPlan::ForSize(std::int32_t N) {
   return plans[index].get();
 }
 
-void FftPlan::Run(const double* input, double* magnitude, TComplex* result,
-                  TComplex* work) const {
+void FftPlan::Run(const double* input, double* magnitude, TComplex* result, TComplex* work,
+                  FftBins bins, SimdPath path) const {
+  if (path == SimdPath::Avx2Fma && n_ >= 32)
+    RunAvx2(input, magnitude, result, work, bins);
+  else
+    RunPortable(input, magnitude, result, work, bins);
+}
+
+void FftPlan::RunPortable(const double* input, double* magnitude, TComplex* result,
+                          TComplex* work, FftBins bins) const {
   if (half_ == 1) {  // N = 2: no complex pass, the split alone
     const double inv = 1.0 / n_;
     result[0] = {(input[0] + input[1]) * inv, 0.0};
@@ -99,7 +111,7 @@ void FftPlan::Run(const double* input, double* magnitude, TComplex* result,
   }
   FirstPass(input, work);
   Radix4Passes(work);
-  Split(work, magnitude, result);
+  Split(work, magnitude, result, bins);
 }
 
 // The first pass reads the input in bit-reversed order of its complex values
@@ -173,40 +185,17 @@ void FftPlan::Radix4Passes(TComplex* work) const {
 // E = (A + B)/2 and O = (A - B)/(2i) are the transforms of the even and odd samples, and
 // X[k] = E + exp(i*c*k) * O. X[k] and X[n-k] come from the same A and B; the upper half is
 // X[N-k] = conj(X[k]), whose magnitude is that of X[k].
-void FftPlan::Split(const TComplex* work, double* magnitude, TComplex* result) const {
+void FftPlan::Split(const TComplex* work, double* magnitude, TComplex* result,
+                    FftBins bins) const {
   const int n = half_, N = n_;
-  const double inv = 1.0 / N, scale = 0.5 * inv;  // powers of two: exact
+  const double scale = 0.5 / N;  // a power of two: exact
   const double* cs = splitCos_.data();
   const double* sn = splitSin_.data();
-  auto mag = [](const TComplex& x) { return std::sqrt(x.re * x.re + x.im * x.im); };
-  auto mirror = [&](int k) {  // X[N-k] from X[k], k = 1 .. n-1
-    result[N - k] = {result[k].re, -result[k].im};
-    if (N - k <= N - 2) magnitude[N - k] = magnitude[k];
-  };
-
-  const double z0r = Re(work, 0), z0i = Im(work, 0);
-  result[0] = {(z0r + z0i) * inv, 0.0};
-  result[n] = {(z0r - z0i) * inv, 0.0};
-  magnitude[0] = mag(result[0]);
-  magnitude[n] = mag(result[n]);  // n <= N-2 as N >= 4 here
-
-  // X[k] and, unless k is the middle bin n/2, X[n-k].
-  auto scalarPair = [&](int k) {
-    const double ar = Re(work, k), ai = Im(work, k);
-    const double br = Re(work, n - k), bi = -Im(work, n - k);
-    const double sr = ar + br, si = ai + bi, dr = ar - br, di = ai - bi;
-    result[k] = {(sr + cs[k] * di + sn[k] * dr) * scale,
-                 (si + sn[k] * di - cs[k] * dr) * scale};
-    magnitude[k] = mag(result[k]);
-    mirror(k);
-    if (2 * k == n) return;
-    const int p = n - k;
-    result[p] = {(sr + cs[p] * di - sn[p] * dr) * scale,
-                 (-si + sn[p] * di + cs[p] * dr) * scale};
-    magnitude[p] = mag(result[p]);
-    mirror(p);
-  };
-  scalarPair(1);  // with its partner n-1 (for n = 2, the middle bin alone)
+  const bool all = bins == FftBins::All;
+  const FftSplitOut out{N, cs, sn, result, magnitude, all};
+  auto z = [work](int j) { return TComplex{Re(work, j), Im(work, j)}; };
+  FftSplitZero(out, z(0));
+  FftSplitPair(out, 1, z);  // with its partner n-1 (for n = 2, the middle bin alone)
   if (n == 2) return;
   const V2 vscale = {scale, scale};
   for (int k = 2; k + 1 < n / 2; k += 2) {
@@ -226,15 +215,16 @@ void FftPlan::Split(const TComplex* work, double* magnitude, TComplex* result) c
     Store(&result[k + 1], Pair(xr[1], xi[1]));
     Store(&result[p], Pair(yr[0], yi[0]));
     Store(&result[p - 1], Pair(yr[1], yi[1]));
+    const V2 mx = Sqrt(xr * xr + xi * xi), my = Sqrt(yr * yr + yi * yi);
+    Store(magnitude + k, mx);
+    Store(magnitude + p - 1, Swap(my));
+    if (!all) continue;
     Store(&result[N - k], Pair(xr[0], -xi[0]));
     Store(&result[N - k - 1], Pair(xr[1], -xi[1]));
     Store(&result[n + k], Pair(yr[0], -yi[0]));  // N - p
     Store(&result[n + k + 1], Pair(yr[1], -yi[1]));
-    const V2 mx = Sqrt(xr * xr + xi * xi), my = Sqrt(yr * yr + yi * yi);
-    Store(magnitude + k, mx);
-    Store(magnitude + p - 1, Swap(my));
     Store(magnitude + N - k - 1, Swap(mx));
     Store(magnitude + n + k, my);
   }
-  scalarPair(n / 2);
+  FftSplitPair(out, n / 2, z);
 }

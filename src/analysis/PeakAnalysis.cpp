@@ -1,9 +1,11 @@
 #include "analysis/PeakAnalysis.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
 
+#include "analysis/PeakCandidates.h"
 #include "base/nearest.h"
 
 namespace {
@@ -18,7 +20,7 @@ class PeakList {
 public:
   explicit PeakList(const PeakTables& t) : t_(t) {}
   int count = 0;
-  std::array<int, kPeakSlots> bin{};
+  std::array<int, kPeakSlots> bin;  // written before it is read
   bool numbered = false;
 
   // Keeps the peaks for which keep(k) holds, in order.
@@ -35,9 +37,6 @@ public:
       if (numbered) t_.PeakHarmonic[kept] = t_.PeakHarmonic[k];
     }
     count = kept;
-  }
-  void RemoveFirst() {
-    Filter([](int k) { return k != 1; });
   }
 
 private:
@@ -66,28 +65,52 @@ bool FindPeaks(const PeakInput& in, const PeakTables& out) {
   // The filter's bin; bins at or below it are not peaks. Finite: rate > 0.
   const std::int64_t low = Nearest(double(in.FilterFreq) / (double(in.rate) / (N - 1)));
 
-  PeakList peaks(out);
+  // The accepted bins, in order: strict local maxima above the level and past the filter's
+  // bin, at most 119. An accepted peak is above a neighbour >= 0, so none means no peak.
+  std::array<int, kPeakSlots> found;
+  const int from = int(std::clamp<std::int64_t>(low + 1, 1, N));
+  const int count = PeakCandidates(m, from, N / 2 - 1, in.FftLevel, found.data(), kPeakCapacity);
+  out.PeakCount = 0;
+  if (count == 0) return false;
   double strongest = 0;
-  for (int i = 1; i <= N / 2 - 1 && peaks.count < kPeakCapacity; ++i) {
-    if (i > low && m[i - 1] < m[i] && m[i] > m[i + 1] && m[i] > in.FftLevel) {
-      const int k = ++peaks.count;
-      out.PeakLevel[k] = m[i];
-      out.PeakValue[k] = in.FftSpectrum[i];
-      peaks.bin[k] = i;
-      if (m[i] > strongest) strongest = m[i];
-    }
-  }
-  out.PeakCount = std::uint32_t(peaks.count);
-  if (strongest == 0) return false;  // no peak (an accepted peak is above a neighbour >= 0)
+  for (int j = 0; j < count; ++j) strongest = std::max(strongest, m[found[j]]);
 
-  peaks.Filter([&](int k) { return (long double)out.PeakLevel[k] / strongest >= kRelativeFloor; });
-  // First-peak floor 1/FilterFreq; FilterFreq 0 makes it infinite: no peak passes.
+  // Into the tables, in the same pass, the peaks whose level / strongest >= 0.02 (in long
+  // double). A level farther than a relative 1e-9 from 0.02 * strongest (far beyond the
+  // double product's rounding) is decided by that product, with one compare and no branch:
+  // noise puts many peaks on either side. The tables are written for every peak and the
+  // count moves on only for those kept.
+  PeakList peaks(out);
+  const bool finite = std::isfinite(strongest);  // else every level takes the division
+  const double edge = strongest * 0.02, band = strongest * 1e-9;
+  int kept = 0;
+  for (int j = 0; j < count; ++j) {
+    const int i = found[j];
+    const double level = m[i];
+    int keep = level >= edge;  // a NaN level: false, as by the division
+    if (__builtin_expect(std::fabs(level - edge) <= band || !finite, 0))
+      keep = (long double)level / strongest >= kRelativeFloor;
+    out.PeakLevel[kept + 1] = level;
+    out.PeakValue[kept + 1] = in.FftSpectrum[i];
+    peaks.bin[kept + 1] = i;
+    kept += keep;
+  }
+  peaks.count = kept;
+  // First-peak floor 1/FilterFreq; FilterFreq 0 makes it infinite: no peak passes. The
+  // leading peaks under it go in one pass.
   if (in.FilterFreq == 0) {
     peaks.count = 0;
   } else {
+    // As above, a level well clear of the floor is decided without the division.
     const long double floor = 1.0L / in.FilterFreq;
-    while (peaks.count > 0 && (long double)out.PeakLevel[1] / strongest < floor)
-      peaks.RemoveFirst();
+    const double floorEdge = strongest * double(floor), floorBand = strongest * 1e-9;
+    auto below = [&](double level) {
+      if (finite && std::fabs(level - floorEdge) > floorBand) return level < floorEdge;
+      return (long double)level / strongest < floor;
+    };
+    int first = 1;
+    while (first <= peaks.count && below(out.PeakLevel[first])) ++first;
+    if (first > 1) peaks.Filter([first](int k) { return k >= first; });
   }
   out.PeakCount = std::uint32_t(peaks.count);
   if (peaks.count == 0) return false;

@@ -12,20 +12,8 @@
 
 #include <cstdint>
 
-// One complex FFT value: re then im (16 bytes).
-struct TComplex {
-  double re;
-  double im;
-};
-
-// True when N is a size the transform accepts: a power of two from 2 to 4096.
-bool IsFftSize(std::int32_t N);
-
-// Takes the top K bits of the M-bit index j (b = j >> (M - K)) and returns them in reverse
-// order: bit 0 of b becomes bit K-1 of the result. K = 0 or b = 0 gives 0;
-// BitReverse(M, M, j) is the plain M-bit reversal. Bits of j above bit M-1 are ignored.
-// Arguments outside 0 <= K <= M <= 30, j >= 0 give 0.
-int BitReverse(int M, int K, int j);
+#include "analysis/FftIndex.h"
+#include "analysis/TComplex.h"
 
 // Transforms `input` (N doubles, already windowed; read only). On success writes
 // result[0 .. N-1] = X[k] and magnitude[0 .. N-2] = |X[k]| (magnitude[N-1] is left alone),

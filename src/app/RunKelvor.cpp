@@ -131,8 +131,7 @@ void ShootWhenShown(KelvorApplication& app, TFormMain& form, const CommandLine& 
   QObject::connect(poll, &QTimer::timeout, &form,
                    [&app, &form, poll, cmd, waited = 0]() mutable {
                      waited += poll->interval();
-                     QWidget* shown = &form;
-                     if (cmd.mixer) shown = form.mixplay();
+                     QWidget* shown = cmd.mixer ? static_cast<QWidget*>(form.mixplay()) : &form;
                      const QWindow* w = shown ? shown->windowHandle() : nullptr;
                      // The file and the mixer were opened before the first tick.
                      if (waited < 200 || (shown && waited < 5000 && !(w && w->isExposed())))

@@ -56,8 +56,11 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
       case DeviceNotice::Kind::InputData:
         MMWimData(n.hdr);
         break;
-      case DeviceNotice::Kind::OutputLost:  // the block's own notice follows
+      case DeviceNotice::Kind::OutputLost:
+        OutputLost();
+        break;
       case DeviceNotice::Kind::InputLost:
+        InputLost();
         break;
     }
   });
@@ -111,10 +114,12 @@ void TFormMain::GiveUpSound() {
 }
 
 bool TFormMain::ConfirmNewData() {
-  // With no device open there is nothing to give up (a block whose device was lost cannot
-  // be played or saved; the new sound replaces it) - unless the mixer is open: it writes
-  // into the held sound, and it goes only when the user agrees.
-  if (!rec_.InDeviceOpen() && !player_.OutDeviceOpen() && !mixing_.MixerOpen()) return true;
+  // A held sound goes only when the user agrees, with or without a device (one refused or
+  // lost still holds a sound that plays and saves), and so does an open mixer: it writes
+  // into the held sound.
+  if (!rec_.InDeviceOpen() && !player_.OutDeviceOpen() && !mixing_.MixerOpen() &&
+      !Sound.HasSound())
+    return true;
   if (!rec_.Collecting() &&
       !prompts_.Message(this, "Input New data OK?", "Message", Prompts::Buttons::OkCancel))
     return false;
@@ -173,16 +178,29 @@ void TFormMain::ShutDown() {
   if (mixing_.GiveUp()) DestroyMixer();
   if (player_.Playing()) StopPlaying();
   if (rec_.Recording() && rec_.Collecting()) RecordOrStop();
-  if (rec_.InDeviceOpen() || player_.OutDeviceOpen()) GiveUpSound();
+  if (rec_.InDeviceOpen() || player_.OutDeviceOpen() || Sound.HasSound()) GiveUpSound();
   analysis_.Release();
 }
 
+bool TFormMain::ConfirmExit() {
+  // A sound from a file is still in its file; a recording, the mixer's sound or a sound
+  // AddFile lengthened exists nowhere else until it is saved.
+  if (!rec_.Recording() && !Sound.HoldsUnsaved()) return true;
+  return prompts_.Message(this, "Sound not saved. Exit OK?", "Message",
+                          Prompts::Buttons::OkCancel);
+}
+
 void TFormMain::closeEvent(QCloseEvent* event) {
+  if (!shutDown_ && !ConfirmExit()) {
+    event->ignore();
+    return;
+  }
   if (!shutDown_) ShutDown();
   event->accept();
 }
 
 void TFormMain::Exit1Click() {
+  if (!ConfirmExit()) return;
   ShutDown();
   QCoreApplication::quit();
 }

@@ -148,8 +148,8 @@ public:
   // How a file command ended: a cancel (the user's, in the progress box) shows no box.
   enum class FileOutcome { Done, Failed, Cancelled };
   FileOutcome LoadWaveFile(const QByteArray& nativePath);
-  FileOutcome AppendWaveFile(const QString& path);
-  FileOutcome SaveWaveFile(const QString& path);
+  FileOutcome AppendWaveFile(const QByteArray& nativePath);
+  FileOutcome SaveWaveFile(const QByteArray& nativePath);
 
   // ---- Views (main_views.cpp) ----
   void RedrawViews();
@@ -181,6 +181,9 @@ public:
   void PlayOrStop();
   void Timer1Timer();
   void PlayScrollBarScroll(int& position);
+  // The output device lost its sound server: a playback ends where it was heard and says
+  // so; the sound stays held, and the next PLAY opens a device again.
+  void OutputLost();
   // "0.000s" with the locale's decimal separator.
   static QString FormatSeconds(double seconds);
   // `decimals` decimals, the locale's decimal separator, no digit grouping.
@@ -190,6 +193,9 @@ public:
   void RepButtonClick();
   void RecordOrStop();
   void MMWimData(WAVEHDR* hdr);
+  // The input device lost its sound server: the recording is stopped, finished from what
+  // was collected, and the loss is said.
+  void InputLost();
 
   // ---- Mixer and fftmix (main_mix.cpp) ----
   void MixerClick();
@@ -245,6 +251,11 @@ private:
   void SyncTimer();  // Timer1 runs exactly while the transport wants it
   void FitPlayRange();   // window size and cursor range for one capture buffer
   void StopRecording();  // the stop request
+  // The recording becomes the held sound (or nothing, when empty), with its device.
+  void FinishRecording(Recorder::Data& done);
+  // Before the program ends: false when a recording runs or a sound made here was never
+  // saved and the user cancels the question.
+  bool ConfirmExit();
   void CloseWaveIn();
 
   AudioDevices& devices_;

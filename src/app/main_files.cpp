@@ -1,9 +1,11 @@
 // File > Open, AddFile and Save: the WAVE files the sound is read from and written to.
-// Paths are the file dialog's, any length, passed on as UTF-8; Open also takes the bytes
-// of a name given on the command line as they are.
+// Paths, any length, reach the files as the file system's bytes: those of a name given on
+// the command line as they are, a dialog's or a drop's through NativePath.
 
 #include <QFile>
 
+#include "ConfirmReplace.h"
+#include "NativePath.h"
 #include "Prompts.h"
 #include "files/ProgressCallback.h"
 #include "files/WaveReader.h"
@@ -20,7 +22,7 @@ ProgressCallback Follow(Prompts::Progress* box) {
 
 TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
   if (player_.OutDeviceOpen()) CloseWaveOut();
-  // Whatever is still held (a sound whose device could not be reopened) is replaced.
+  // Whatever is still held is replaced (the caller's question gave a held sound up).
   Sound.Free();
   auto progress = prompts_.StartProgress(this, QStringLiteral("Open"));
   // The bytes of the format chunk that were read stay in the format, also on a failure.
@@ -48,11 +50,11 @@ TFormMain::FileOutcome TFormMain::LoadWaveFile(const QByteArray& nativePath) {
   return FileOutcome::Done;
 }
 
-TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
+TFormMain::FileOutcome TFormMain::AppendWaveFile(const QByteArray& nativePath) {
   const WAVEFORMATEX heldFormat = Sound.Format();
   const std::int32_t heldSize = Sound.Size();
   auto progress = prompts_.StartProgress(this, QStringLiteral("AddFile"));
-  const WaveReadStatus s = Sound.Append(path.toStdString(), Follow(progress.get()));
+  const WaveReadStatus s = Sound.Append(nativePath.toStdString(), Follow(progress.get()));
   progress.reset();
   // A refused or cancelled append left the held sound, its size and format as they were.
   if (s == WaveReadStatus::Cancelled) return FileOutcome::Cancelled;
@@ -72,20 +74,24 @@ TFormMain::FileOutcome TFormMain::AppendWaveFile(const QString& path) {
       return FileOutcome::Failed;
     }
   }
+  // A sound lengthened here is in no file any more.
+  Sound.MarkMadeHere(Sound.ShownHandle());
   DrawFormatBox();
   return FileOutcome::Done;
 }
 
-TFormMain::FileOutcome TFormMain::SaveWaveFile(const QString& path) {
+TFormMain::FileOutcome TFormMain::SaveWaveFile(const QByteArray& nativePath) {
   auto progress = prompts_.StartProgress(this, QStringLiteral("Save"));
-  const WaveSaveStatus s = WaveWriter::SaveFile(path.toStdString(), Sound.Format(), Sound.Data(),
-                                                Sound.Size(), Follow(progress.get()));
+  const WaveSaveStatus s =
+      WaveWriter::SaveFile(nativePath.toStdString(), Sound.Format(), Sound.Data(), Sound.Size(),
+                           Follow(progress.get()));
   progress.reset();
   if (s == WaveSaveStatus::Cancelled) return FileOutcome::Cancelled;  // the old file stays
   if (s != WaveSaveStatus::Ok) {
     ShowMessage(WaveSaveStatusText(s), "ERROR");
     return FileOutcome::Failed;
   }
+  Sound.MarkSaved(Sound.ShownHandle());
   return FileOutcome::Done;
 }
 
@@ -93,11 +99,11 @@ void TFormMain::OpenClick() {
   OpenChosen([this]() -> std::optional<QByteArray> {
     const std::optional<QString> path = prompts_.OpenFileName(this, OpenDialog1Filter);
     if (!path) return std::nullopt;
-    return QFile::encodeName(*path);
+    return NativePath(*path);
   });
 }
 
-void TFormMain::OpenFile(const QString& path) { OpenFileNamed(QFile::encodeName(path)); }
+void TFormMain::OpenFile(const QString& path) { OpenFileNamed(NativePath(path)); }
 
 void TFormMain::OpenFileNamed(const QByteArray& nativePath) {
   OpenChosen([&nativePath] { return std::optional<QByteArray>(nativePath); });
@@ -121,7 +127,7 @@ void TFormMain::AddFile1Click() {
   if (Busy() || !Sound.Data()) return;
   const auto path = prompts_.OpenFileName(this, OpenDialog1Filter);
   if (!path) return;
-  const FileOutcome added = AppendWaveFile(*path);
+  const FileOutcome added = AppendWaveFile(NativePath(*path));
   if (added == FileOutcome::Done) {
     ShowNewSound();
     return;
@@ -133,12 +139,16 @@ void TFormMain::AddFile1Click() {
 
 void TFormMain::SaveClick() {
   if (rec_.Recording()) return;
-  if (!player_.OutDeviceOpen()) {
+  // A held sound saves whether or not a device plays it (one refused or lost still holds
+  // the sound).
+  if (!Sound.HasSound()) {
     ShowMessage("no data", "error");
     return;
   }
   const auto chosen = prompts_.SaveFileName(this, SaveDialog1Filter);
   if (!chosen) return;
-  const QString path = *chosen + ".wav";
-  if (SaveWaveFile(path) == FileOutcome::Failed) ShowMessage("no save file", path);
+  const QByteArray path = NativePath(*chosen) + ".wav";
+  if (!ConfirmReplace(prompts_, this, path)) return;
+  if (SaveWaveFile(path) == FileOutcome::Failed)
+    ShowMessage("no save file", QFile::decodeName(path));
 }

@@ -55,7 +55,7 @@ void TFormMain::OpenMixer() {
 }
 
 void TFormMain::fftmixClick() {
-  if (!player_.OutDeviceOpen() || Busy() || !analysis_.HasArrays()) return;
+  if (!Sound.HasSound() || Busy() || !analysis_.HasArrays()) return;
   const MixSession::FftMix r = mixing_.StartFftMix([this] { return FindPeaks(); });
   switch (r) {
     case MixSession::FftMix::Ignored:

@@ -25,8 +25,7 @@ void TFormMain::RecordOrStop() {
     return;
   }
   if (!ConfirmNewData()) return;
-  // A block the question let pass has no device: the recording replaces it.
-  Sound.Free();
+  Sound.Free();  // the question gave any held sound up; nothing of it may remain
   rec_.Arm();
   RepButton->setText("STOP");
   Sound.SetFormat(NewSound.MakeWaveFormat());
@@ -62,9 +61,35 @@ void TFormMain::FitPlayRange() {
 
 void TFormMain::StopRecording() {
   RepButton->setText("REC");
-  rec_.RequestStop();
+  Recorder::Data now = rec_.RequestStop();
   ChooseScales();
   RedrawViews();
+  // A device that could not return its buffers finishes nothing: the recorder did.
+  if (now.kind == Recorder::Data::Kind::Finished) FinishRecording(now);
+}
+
+void TFormMain::InputLost() {
+  if (!rec_.Recording()) return;  // a stop is under way already, or nothing records
+  // Said before the stop: the finish that follows may show the output device's refusal
+  // (the server is gone), and a box shown later would stand over it, out of order. The
+  // lost device fills nothing more meanwhile.
+  ShowMessage("Sound input lost", "ERROR");
+  if (rec_.Recording()) StopRecording();
+}
+
+void TFormMain::FinishRecording(Recorder::Data& d) {
+  RepButton->show();
+  RepButton->setText("REC");
+  // An empty recording holds no sound: no device opens for it, so PLAY, Save and fftmix
+  // refuse it as they refuse no sound at all.
+  if (d.size > 0 && d.sound) {
+    Sound.Adopt(std::move(d.sound), d.size, std::move(d.header));
+    Sound.MarkMadeHere(Sound.ShownHandle());
+    OpenWaveOut();  // a refusal has shown its box; the recording is held all the same
+  } else {
+    Sound.SetEmptySize(0);
+  }
+  ShowNewSound();  // the recording at the cursor, with grids and readout
 }
 
 void TFormMain::CloseWaveIn() { rec_.CloseIn(); }
@@ -91,17 +116,7 @@ void TFormMain::MMWimData(WAVEHDR* hdr) {
       StopRecording();
       return;
     case Recorder::Data::Kind::Finished:
-      RepButton->show();
-      RepButton->setText("REC");
-      // An empty recording holds no sound: no device opens for it, so PLAY, Save and
-      // fftmix refuse it as they refuse no sound at all.
-      if (d.size > 0 && d.sound) {
-        Sound.Adopt(std::move(d.sound), d.size, std::move(d.header));
-        OpenWaveOut();
-      } else {
-        Sound.SetEmptySize(0);
-      }
-      ShowNewSound();  // the recording at the cursor, with grids and readout
+      FinishRecording(d);
       return;
     case Recorder::Data::Kind::StopCleared:
     case Recorder::Data::Kind::Ignored:

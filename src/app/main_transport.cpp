@@ -49,7 +49,7 @@ void TFormMain::ShowDone(const Transport::Done& d) {
 void TFormMain::PlayButtonClick() { PlayOrStop(); }
 
 void TFormMain::PlayOrStop() {
-  if (!player_.OutDeviceOpen() || rec_.Recording()) return;
+  if (rec_.Recording() || !Sound.HasSound()) return;
   if (player_.Playing()) {
     StopPlaying();
     // The thumb may have been dragged during playback (the drag is not aligned then).
@@ -60,7 +60,9 @@ void TFormMain::PlayOrStop() {
   }
   // An empty sound, or a cursor past its end, has nothing to play.
   const std::int32_t pos = player_.PlayPos();
-  if (!Sound.HasSound() || pos < 0 || pos >= Sound.Size()) return;
+  if (pos < 0 || pos >= Sound.Size()) return;
+  // A device refused or lost earlier is asked for again; a refusal shows its box.
+  if (!player_.OutDeviceOpen() && !OpenWaveOut()) return;
   PlayButton->setText("STOP");
   // The mixer's notes must sound at once; a held sound plays with long device buffers.
   const Transport::StartResult r =
@@ -101,6 +103,21 @@ void TFormMain::Timer1Timer() {
   }
 }
 
+void TFormMain::OutputLost() {
+  const bool ended = player_.OnOutputLost();
+  SyncTimer();
+  // Also after a playback whose end the timer saw: the block's notice, which would have
+  // put the caption back, no longer comes.
+  PlayButton->setText("PLAY");
+  if (!ended) return;  // nothing was playing: the next PLAY opens a device or says why not
+  // As a stop leaves it: the cursor where the sound broke off, and PLAY resumes there.
+  PlayScrollBar->SetPosition(player_.PlayPos());
+  player_.SetPlayPos(
+      PlayRange::AlignToFrame(PlayScrollBar->Position(), Sound.Format().nBlockAlign));
+  RedrawViews();
+  ShowMessage("Sound output lost", "ERROR");
+}
+
 QString TFormMain::FormatSeconds(double seconds) {
   return FormatFixed(seconds, 3) + QLatin1Char('s');
 }
@@ -114,7 +131,7 @@ QString TFormMain::FormatFixed(double value, int decimals) {
 
 void TFormMain::PlayScrollBarScroll(int& position) {
   if (Busy()) return;
-  if (!player_.OutDeviceOpen()) {
+  if (!Sound.HasSound()) {
     position = 0;
     return;
   }

@@ -45,6 +45,9 @@ Tmixplay::Tmixplay(MixerHost& host, QWidget* owner)
   setFixedSize(620, 468);
   CreateControls();
   BindHandlers();
+  noteBuild_.setSingleShot(true);
+  noteBuild_.setInterval(0);
+  connect(&noteBuild_, &QTimer::timeout, this, [this] { GenerateAndPlay(); });
   // Key preview: the filter sees a key at the control it is delivered to.
   installEventFilter(this);
   for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
@@ -75,6 +78,8 @@ void Tmixplay::FormActivate() {
 void Tmixplay::FormClose() { host_.MixerClosed(); }
 
 void Tmixplay::closeEvent(QCloseEvent* event) {
+  closed_ = true;  // no note sounds from a closed window
+  noteBuild_.stop();
   FormClose();
   event->accept();  // deleted on close
 }
@@ -210,6 +215,7 @@ void Tmixplay::reserphaseClick() {
 void Tmixplay::TransmitClick() { GenerateAndPlay(); }
 
 void Tmixplay::GenerateAndPlay() {
+  noteBuild_.stop();  // a waiting note is built here, at the frequency it set
   // The block is resized and rewritten below: the device must have given it back first.
   host_.StopPlayback();
   switch (Mixer.Resize(TBmixtime->Position())) {
@@ -228,10 +234,11 @@ void Tmixplay::GenerateAndPlay() {
 }
 
 void Tmixplay::PlayNote(int hz) {
+  if (closed_) return;
   freq->SetPosition(hz);
   Edfreq->SetText(QString::number(freq->Position()));
   Label2->setText(QString::number(volume->Position()));
-  GenerateAndPlay();
+  noteBuild_.start();
 }
 
 void Tmixplay::FormKeyPress(const QString& typed) {

@@ -20,6 +20,7 @@
 // their file).
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -107,7 +108,11 @@ public:
   void ShowAmplitudes();
   void ResetControls();
   void GenerateAndPlay();
+  // The note's frequency goes to the controls at once; its sound is built once the events
+  // already waiting have been handled, so that a note coming meanwhile replaces it (keys
+  // that repeat faster than notes are built never pile up work).
   void PlayNote(int hz);
+  bool NoteWaiting() const { return noteBuild_.isActive(); }
   void TakeOverPeaks();
 
 protected:
@@ -125,4 +130,6 @@ private:
 
   MixerHost& host_;
   ToneMixer Mixer;
+  QTimer noteBuild_;  // single shot, 0 ms: the waiting note's GenerateAndPlay
+  bool closed_ = false;  // the close handler ran; keys still queued play nothing
 };

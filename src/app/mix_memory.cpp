@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 
+#include "ConfirmReplace.h"
 #include "Edit.h"
+#include "NativePath.h"
 #include "MixerHost.h"
 #include "Prompts.h"
 #include "RadioGroup.h"
@@ -48,7 +50,8 @@ void Tmixplay::BtnsaveClick() {
   const std::optional<QString> chosen = host_.Ask().SaveFileName(this, F2tFilter);
   if (!chosen) return;
   // Always appended, even to a name that ends in ".f2t" already.
-  const QString path = *chosen + QStringLiteral(".f2t");
+  const QByteArray path = NativePath(*chosen) + ".f2t";
+  if (!ConfirmReplace(host_.Ask(), this, path)) return;
   const MixerFileStatus s = MixerSettingsFile::Save(path.toStdString(), Mixer.Memory());
   if (!s.Ok()) Report(QString::fromStdString(s.text), QGuiApplication::applicationDisplayName());
 }
@@ -57,6 +60,7 @@ void Tmixplay::BtnLoadClick() {
   const std::optional<QString> chosen = host_.Ask().OpenFileName(this, F2tFilter);
   if (!chosen) return;
   // Only the slots change; the set, the controls and the sound wait for a recall.
-  const MixerFileStatus s = MixerSettingsFile::Load(chosen->toStdString(), Mixer.Memory());
+  const MixerFileStatus s =
+      MixerSettingsFile::Load(NativePath(*chosen).toStdString(), Mixer.Memory());
   if (!s.Ok()) Report(QString::fromStdString(s.text), QGuiApplication::applicationDisplayName());
 }

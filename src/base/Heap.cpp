@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,12 @@
 
 namespace {
 int failCountdown = -1;
+std::atomic<long> liveBlocks{0};
+
+void* Counted(void* block) {
+  if (block) liveBlocks.fetch_add(1, std::memory_order_relaxed);
+  return block;
+}
 
 bool InjectedFailure() {
   if (failCountdown < 0) return false;
@@ -194,26 +201,29 @@ void* ResizeBlock(void* block, std::size_t bytes, std::size_t zeroFrom) {
 namespace Heap {
 void* Alloc(std::size_t bytes) {
   if (bytes == 0 || InjectedFailure()) return nullptr;
-  return AllocBlock(bytes, false);
+  return Counted(AllocBlock(bytes, false));
 }
 
 void* AllocZeroed(std::size_t bytes) {
   if (bytes == 0 || InjectedFailure()) return nullptr;
-  return AllocBlock(bytes, true);
+  return Counted(AllocBlock(bytes, true));
 }
 
 void* Realloc(void* block, std::size_t bytes) {
   if (bytes == 0 || InjectedFailure()) return nullptr;
-  return ResizeBlock(block, bytes, SIZE_MAX);
+  void* resized = ResizeBlock(block, bytes, SIZE_MAX);
+  return block ? resized : Counted(resized);
 }
 
 void* ReallocZeroed(void* block, std::size_t usedBytes, std::size_t bytes) {
   if (bytes == 0 || InjectedFailure()) return nullptr;
-  return ResizeBlock(block, bytes, std::min(usedBytes, bytes));
+  void* resized = ResizeBlock(block, bytes, std::min(usedBytes, bytes));
+  return block ? resized : Counted(resized);
 }
 
 void Free(void* block) {
   if (!block) return;
+  liveBlocks.fetch_sub(1, std::memory_order_relaxed);
   {
     std::lock_guard<std::mutex> guard(mappingsLock);
     if (Mapping* m = Find(block)) {
@@ -227,6 +237,8 @@ void Free(void* block) {
 }
 
 void FailAfter(int successes) { failCountdown = successes; }
+
+long LiveBlocks() { return liveBlocks.load(std::memory_order_relaxed); }
 
 bool IsMapped(const void* block) {
   std::lock_guard<std::mutex> guard(mappingsLock);

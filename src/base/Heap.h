@@ -36,6 +36,10 @@ void Free(void* block);  // Free(nullptr) does nothing
 // AllocZeroed, Realloc and ReallocZeroed counts, shrinking ones too.
 void FailAfter(int successes);
 
+// Blocks handed out by Alloc, AllocZeroed, Realloc(nullptr, n) and ReallocZeroed(nullptr,
+// ..) and not yet given to Free: what a leak check compares before and after. Any thread.
+long LiveBlocks();
+
 // Blocks from this size on get their own mapping (see above).
 inline constexpr std::size_t kLargeBlockBytes = std::size_t{1} << 20;
 // True when `block` is such a mapping (for tests and benchmarks).

@@ -52,8 +52,14 @@ MixSession::FftMix MixSession::StartFftMix(const std::function<bool()>& findPeak
   return mixerOpen_ ? FftMix::TakeOverInWindow : FftMix::OpenWindow;
 }
 
+void MixSession::TakenOver() {
+  fftMixMode_ = false;
+  sound_.MarkMadeHere(sound_.ShownHandle());
+}
+
 void MixSession::Rebuilt() {
   if (mixerFromFft_) baseShown_ = true;
+  sound_.MarkMadeHere(sound_.ShownHandle());
 }
 
 bool MixSession::ShowBase() {

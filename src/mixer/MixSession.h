@@ -60,10 +60,12 @@ public:
   // the settings for new sound take the held width and rate, a block of MixSeconds of
   // that format is shown beside the analysed sound, and BASE is offered.
   FftMix StartFftMix(const std::function<bool()>& findPeaks);
-  void TakenOver() { fftMixMode_ = false; }
+  // The mixer synthesised the analysis into the shown block.
+  void TakenOver();
 
   // ---- The mixer's sound ----
-  // The mixer rebuilt and shows its block: a mixer of fftmix offers BASE again.
+  // The mixer rebuilt and shows its block: a mixer of fftmix offers BASE again. A block
+  // the mixer wrote is a sound made here, unsaved.
   void Rebuilt();
   // BASE: the analysed sound is shown again; the mixer keeps its block. False, changing
   // nothing, when BASE is not offered or its sound is gone.

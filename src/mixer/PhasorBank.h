@@ -4,52 +4,56 @@
 //
 // Each term is a phasor z_k = A_k * exp(i * (theta_k * n + phi_k)); its imaginary part is
 // the term, and one complex multiplication by w_k = exp(i * theta_k) moves it on one
-// sample. The terms run two to a 16-byte vector, with four partial sums, so the inner
-// loop is a handful of multiplications and additions per term.
+// sample. The terms run side by side in vectors (2 lanes on the portable path, 4 with
+// AVX2/FMA), in groups of four vectors whose state stays in registers while a chunk of
+// samples goes by; each group adds its terms into a per-sample vector of partial sums.
 //
-// Anchoring: at the start of every run of at most kSpan samples each phasor is set afresh
-// from the exact angle. Because f0, k, n and the rate are integers, f0*k*n mod rate is
-// exact in 64-bit integers, so the angle 2*pi*m/rate + phi is formed from a reduced
-// argument below 2*pi (plus the phase) and carries only a few ulps of error (~1e-15 rad),
-// where the formula's own argument, up to about 5e6 rad for a 3 s sound, loses ~1e-9 rad
-// in double. Runs start at multiples of kSpan, so a sample's value does not depend on how
-// the block is split between threads.
+// Anchor(n0) sets every phasor afresh from the exact angle. Because f0, k, n and the rate
+// are integers, f0*k*n mod rate is exact in 64-bit integers, so the angle
+// 2*pi*m/rate + phi is formed from a reduced argument below 2*pi (plus the phase) and is
+// off by a few ulps only.
 //
-// Error bound: w_k is rounded to double (angle and modulus off by <= 1.2e-16) and each
-// step rounds the product (<= ~3.2e-16 relative), so after at most kSpan = 256 steps a
-// term is off by at most ~256 * 4.4e-16 + 2e-15 ~ 1.2e-13 of A_k (typically far less, as
-// the per-step errors do not all point the same way). Scaled by the volume, the worst sum
-// (120 terms of 100 at volume 300, 3.6e6) is then off by < 5e-7, six orders below a
-// sample step. The formula itself, even in extended precision, rounds its argument at up
-// to ~5e6 rad by ~2.4e-13 rad, so in practice the two differ by ~1e-10 at volume 1, and
-// only a value that close to a half can round the other way (by 1).
+// Error bound (u = 2^-53), per term and relative to A_k, against the exact sine of the
+// exact angle: the anchor (angle rounded twice below 2*pi, then once with the phase; sine,
+// cosine and the amplitude product within an ulp each) is off by at most (32 + |phi_k|) u.
+// w_k is the exact step rounded once (taken in long double), off by <= u; each step
+// rounds the product by <= 3u (4.3u without fused multiply-adds), so after j steps since
+// the anchor the phasor is off by at most (32 + |phi_k| + 6 j) u. Summing T terms in any
+// order adds at most T u * sum A_k. kErrorPerStep and kErrorFixed carry these constants to
+// the synthesis's margin (Synthesis.cpp).
 //
 // Threads: one bank per thread; it owns its state and reads the plan only.
 
 #include <array>
 #include <cstdint>
 
+#include "base/SimdPath.h"
 #include "mixer/SynthPlan.h"
 
 class PhasorBank {
 public:
-  static constexpr int kSpan = 256;  // samples between exact anchorings
+  static constexpr int kChunk = 256;  // samples per call of Next at most
+  static constexpr double kErrorPerStep = 6;  // units of u * A_k per step since the anchor
+  static constexpr double kErrorFixed = 32;   // units of u * A_k, plus |phi_k| u
 
-  explicit PhasorBank(const SynthPlan& plan);
+  // `path` must run on this machine (SimdPathRuns).
+  explicit PhasorBank(const SynthPlan& plan, SimdPath path = BestSimdPath());
 
-  // Writes the harmonic sums of samples n0 .. n0+count-1 to s[0 .. count-1]; count is
-  // 1 .. kSpan. Anchors exactly at n0, so calls may come in any order.
-  void Sums(std::int64_t n0, int count, double* s);
-
-private:
-  using Pair = double __attribute__((vector_size(16)));  // two terms, one per lane
-  static constexpr int kPairs = (kHarmonics + 7) / 8 * 4;  // padded to groups of four pairs
-
+  // Sets every phasor to its exact value at sample n0 (0 <= n0).
   void Anchor(std::int64_t n0);
 
+  // Writes the sums of the next `count` samples (1 .. kChunk) to s[0 .. count-1] and moves
+  // every phasor on by `count` steps. The first sample after Anchor(n0) is n0.
+  void Next(int count, double* s);
+
+private:
+  static constexpr int kPadded = 128;  // terms, rounded up to whole groups of 16 and of 8
+
   const SynthPlan& plan_;
-  int pairs_ = 0;  // pairs in use, a multiple of 4 (padding lanes have amplitude 0)
-  std::array<std::uint64_t, 2 * kPairs> stepIndex_{};  // f0*k mod rate, per lane
-  alignas(16) std::array<Pair, kPairs> re_{}, im_{};    // z_k at the current sample
-  alignas(16) std::array<Pair, kPairs> wRe_{}, wIm_{};  // w_k
+  SimdPath path_;
+  int padded_ = 0;  // terms in use, rounded up to a whole group of the path
+  std::array<std::uint64_t, kHarmonics> stepIndex_{};  // f0*k mod rate
+  // Structure of arrays: lane j is term j; padding terms stay 0 (w = 1).
+  alignas(32) std::array<double, kPadded> re_{}, im_{}, wRe_{}, wIm_{};
+  alignas(32) std::array<double, 4 * kChunk> partial_{};  // per sample, up to 4 lanes
 };

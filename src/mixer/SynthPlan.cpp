@@ -1,9 +1,10 @@
 #include "mixer/SynthPlan.h"
 
 #include <algorithm>
+#include <numeric>
 
 #include "base/nearest.h"
-#include "mixer/Synthesis.h"
+#include "mixer/FillSilence.h"
 
 SynthPlan::SynthPlan(SampleBits bits_, std::size_t blockBytes, std::uint32_t rate_,
                      const HarmonicSet& set, const ToneSettings& tone)
@@ -14,7 +15,8 @@ SynthPlan::SynthPlan(SampleBits bits_, std::size_t blockBytes, std::uint32_t rat
           1, Nearest(rate_ * 0.005 * std::clamp<std::int32_t>(tone.FadeSteps, 1, 30)))),
       freq(std::clamp<std::int32_t>(tone.Freq, 1, 2000)),
       volume(std::clamp<std::int32_t>(tone.Volume, 0, 300)),
-      silent(rate_ == 0 || D > N) {
+      silent(rate_ == 0 || D > N),
+      period(rate_ == 0 ? 1 : std::int64_t(rate_ / std::gcd(std::uint32_t(freq), rate_))) {
   const double divisor = bits == SampleBits::Eight ? 256.0 : 1.0;
   const int count = set.VisitedCount();
   for (int k = 1; k <= count; ++k) {
@@ -22,6 +24,8 @@ SynthPlan::SynthPlan(SampleBits bits_, std::size_t blockBytes, std::uint32_t rat
     terms[termCount++] = {k, set.Amplitude[k] / divisor, set.Phase[k]};
   }
 }
+
+double SynthPlan::LiteralValue(std::int64_t n) const { return Value(FormulaSum<double>(n), n); }
 
 bool SynthPlan::Store(std::uint8_t* block, std::int64_t n, double v) const {
   if (bits == SampleBits::Eight) {

@@ -15,6 +15,7 @@
 // share it.
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -42,8 +43,32 @@ struct SynthPlan {
   std::int32_t freq;   // f0, Hz
   double volume;
   bool silent;         // the whole block is silence, nothing to sum
+  // rate / gcd(f0, rate): every term's angle 2*pi*f0*k*n/rate moves on by a whole number of
+  // turns in this many samples, so the exact sum repeats (the formula in double does not
+  // quite: its argument is rounded afresh at every n). 1 when the rate is 0.
+  std::int64_t period;
   int termCount = 0;
   std::array<Term, kHarmonics> terms{};
+
+  // The harmonic sum of sample n by the formula itself: one sine per term, the argument
+  // formed as ((2*pi * f0) * k * n) / rate + Phase[k] in Real (2*pi =
+  // 6.283185307179586477), the terms summed in ascending k. Real = double is the value the
+  // stored samples are the Round of; long double serves the tests as a closer reference.
+  template <class Real>
+  Real FormulaSum(std::int64_t n) const {
+    constexpr Real kTwoPi = Real(6.283185307179586477L);
+    Real s = 0;
+    for (int j = 0; j < termCount; ++j) {
+      const Term& t = terms[j];
+      const Real arg =
+          ((kTwoPi * Real(freq)) * Real(t.k) * Real(n)) / Real(rate) + Real(t.phase);
+      s += std::sin(arg) * Real(t.amplitude);
+    }
+    return s;
+  }
+
+  // Value(FormulaSum<double>(n), n): what sample n stores the Round of (0 <= n < N).
+  double LiteralValue(std::int64_t n) const;
 
   // v of sample n (0 <= n < N) from its harmonic sum s, before rounding: s * V in the
   // steady part, s * w * V in the fade; 8 bit adds 128.

@@ -19,11 +19,16 @@
 // limited to their controls' ranges (see SynthPlan). An odd 16-bit block keeps its
 // trailing byte as it was.
 //
-// The sum is computed by rotating phasors (PhasorBank), not with a sine per term and
-// sample; a sample may differ from the plain formula by 1 only where the formula's value
-// lies within ~1e-6 of a half. Blocks of more than about half a million terms are split
-// in two at a sample boundary and the second half runs on a second thread; the result does
-// not depend on the split.
+// Every stored sample is Round of v as the formula gives it in double precision
+// (SynthPlan::LiteralValue), ties included. The harmonic sums are computed by rotating
+// phasors (PhasorBank), not with a sine per term and sample, and only for the first
+// period of the sound (SynthPlan::period samples: the exact sums repeat after it); each
+// sum then serves every sample one or more periods later. A bound on how far such a v
+// may lie from the formula's tells where its rounding and range decisions are certain;
+// the few samples closer to a half than that (exact ties among them) are computed with
+// the formula itself. Periods of more than about 2^19 terms are split in two at a sample
+// boundary and the second half runs on a second thread; the result does not depend on
+// the split or on the code path.
 //
 // Threads: any thread, one call per block at a time; the call returns when every sample
 // is written. The block must not be in use by a device meanwhile.
@@ -31,14 +36,11 @@
 #include <cstdint>
 #include <span>
 
+#include "base/SimdPath.h"
+#include "mixer/FillSilence.h"
 #include "mixer/HarmonicSet.h"
 #include "mixer/SynthPlan.h"
 #include "mixer/ToneSettings.h"
-
-// size div 2 samples of 0 (an odd trailing byte is left as it was).
-void FillSilence16(std::span<std::uint8_t> block);
-// size bytes of 128.
-void FillSilence8(std::span<std::uint8_t> block);
 
 // Fill `block` with the sound at `rate` samples per second; true when the block was
 // silenced instead (the reasons above).
@@ -48,5 +50,7 @@ bool Synthesize8(std::span<std::uint8_t> block, std::uint32_t rate, const Harmon
                  const ToneSettings& tone);
 
 // The same for a resolved plan, with at most maxThreads threads (1: the calling thread
-// only). For the benchmark and the tests; the window uses the two above.
-bool SynthesizePlan(const SynthPlan& plan, std::span<std::uint8_t> block, int maxThreads);
+// only) and the given code path (it must run here, SimdPathRuns). For the benchmark and
+// the tests; the window uses the two above.
+bool SynthesizePlan(const SynthPlan& plan, std::span<std::uint8_t> block, int maxThreads,
+                    SimdPath path = BestSimdPath());

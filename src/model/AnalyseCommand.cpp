@@ -1,13 +1,16 @@
 #include "model/AnalyseCommand.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string>
+#include <vector>
 
 #include "analysis/SpectrumAnalysis.h"
 #include "audio/SimulatedDevices.h"
 #include "base/HeapPtr.h"
 #include "files/WaveReader.h"
 #include "model/NewSoundSettings.h"
-#include "model/ReadoutTrack.h"
+#include "model/ReadoutScan.h"
 #include "model/ViewSettings.h"
 #include "model/WaveFileProblem.h"
 
@@ -35,8 +38,10 @@ int Run(const std::string& path, std::uint32_t fftSize, std::ostream& out, std::
     err << "kelvor: " << path << ": " << problem << '\n';
     return 1;
   }
-  SpectrumAnalysis analysis;
-  if (!analysis.Allocate()) {
+  // Open shows this notice in a box of its own; here it goes with the error lines.
+  if (r.cut) err << "kelvor: " << path << ": " << WaveReader::kCutNotice << '\n';
+  ReadoutScan scan;
+  if (!scan.Allocate()) {
     err << "kelvor: No memory\n";
     return 1;
   }
@@ -44,11 +49,23 @@ int Run(const std::string& path, std::uint32_t fftSize, std::ostream& out, std::
   const ReadoutTrack::Settings settings{fftSize, StartFftLevel(NewSoundSettings{}.RecBits),
                                         view.FilterFreq};
   out << "seconds,base_hz\n";
-  for (const ReadoutTrack::Point& p :
-       ReadoutTrack::Of(format, block.get(), r.size, settings, analysis)) {
-    out << FormatSeconds(double(p.frame) / format.nSamplesPerSec) << ',';
-    if (p.baseHz) out << *p.baseHz;
-    out << '\n';
+  // In batches, so that the rows of a long file never all wait in memory.
+  constexpr std::int64_t kBatch = 1 << 16;
+  const std::int64_t windows = ReadoutScan::WindowCount(format, block.get(), r.size, settings);
+  std::vector<ReadoutTrack::Point> points(std::size_t(std::min(windows, kBatch)));
+  std::string rows;
+  for (std::int64_t first = 0; first < windows && out; first += kBatch) {
+    const std::span<ReadoutTrack::Point> batch(points.data(),
+                                               std::size_t(std::min(kBatch, windows - first)));
+    scan.Run(format, block.get(), r.size, settings, first, batch);
+    rows.clear();
+    for (const ReadoutTrack::Point& p : batch) {
+      rows += FormatSeconds(double(p.frame) / format.nSamplesPerSec);
+      rows += ',';
+      if (p.baseHz) rows += std::to_string(*p.baseHz);
+      rows += '\n';
+    }
+    out.write(rows.data(), std::streamsize(rows.size()));
   }
   out.flush();
   if (!out) {

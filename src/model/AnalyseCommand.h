@@ -10,8 +10,10 @@
 //
 // Seconds are the window's start with three decimals and a '.', whatever the locale.
 // A file that Open would refuse gives one line on `err` and exit code 1: why, in plain
-// words (WaveFileProblem), or why the output device would refuse the format. Single
-// thread (the reader allocates through Heap).
+// words (WaveFileProblem), or why the output device would refuse the format. A file with
+// more than 2 GiB of sound is analysed up to there, as Open opens it, and says so on `err`
+// with the window's notice. Call from one thread (the reader allocates through Heap); the
+// windows are analysed on all processors (ReadoutScan).
 
 #include <cstdint>
 #include <ostream>

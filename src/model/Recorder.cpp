@@ -77,11 +77,30 @@ Recorder::StartResult Recorder::Start(const WAVEFORMATEX& format, std::int32_t b
   return {};
 }
 
-void Recorder::RequestStop() {
+Recorder::Data Recorder::RequestStop() {
   recording_ = false;
   stopping_ = true;
-  if (in_) in_->Reset();
-  CloseIn();
+  const bool returned = !in_ || in_->Reset().ok();
+  CloseIn();  // closing the device object stops it also when it kept the buffers
+  if (returned) return {};
+  Data d = Finish();
+  stopping_ = stopDone_ = false;
+  return d;
+}
+
+Recorder::Data Recorder::Finish() {
+  Data d;
+  d.kind = Data::Kind::Finished;
+  if (kept_) {
+    d.size = std::int32_t(kept_->Size());
+    d.sound = kept_->Finish();
+  }
+  kept_.reset();
+  d.header = std::move(headers_[0]);
+  if (!d.header) d.header = HeapPtr<WAVEHDR>(static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR))));
+  if (d.header) *d.header = WAVEHDR{};
+  stopDone_ = true;
+  return d;
 }
 
 void Recorder::CloseIn() {
@@ -113,17 +132,7 @@ Recorder::Data Recorder::OnInputData(WAVEHDR* hdr, std::size_t frameBytes) {
       return d;
     }
     // The finish. The bytes of this buffer came after the stop request: not collected.
-    d.kind = Data::Kind::Finished;
-    if (kept_) {
-      d.size = std::int32_t(kept_->Size());
-      d.sound = kept_->Finish();
-    }
-    kept_.reset();
-    d.header = std::move(headers_[0]);
-    if (!d.header) d.header = HeapPtr<WAVEHDR>(static_cast<WAVEHDR*>(Heap::Alloc(sizeof(WAVEHDR))));
-    if (d.header) *d.header = WAVEHDR{};
-    stopDone_ = true;
-    return d;
+    return Finish();
   }
   const bool ours = std::any_of(headers_.begin(), headers_.end(),
                                 [hdr](const HeapPtr<WAVEHDR>& h) { return h.get() == hdr; });

@@ -67,14 +67,18 @@ public:
   };
   StartResult Start(const WAVEFORMATEX& format, std::int32_t bufferBytes, std::int64_t ceiling);
 
+  // A buffer notice, or a recording finished at once (below).
+  struct Data;
   // Requests the stop: the device is reset (it returns every queued buffer, each with a
-  // notice still to come) and closed.
-  void RequestStop();
+  // notice still to come) and closed; the notices then finish the recording. A device
+  // that refuses the reset returns nothing and no notice will finish it: the recording is
+  // then finished here from what was collected, and the result is that Finished (the
+  // recorder is Idle); otherwise the result is Ignored.
+  Data RequestStop();
   // Gives the device up. While a stop is pending it also releases the capture buffers and
   // ends the collecting; otherwise it only closes.
   void CloseIn();
 
-  // A buffer notice.
   struct Data {
     enum class Kind : std::uint8_t {
       Ignored,      // no recording wants it
@@ -93,6 +97,7 @@ public:
 
 private:
   void Release();  // buffers, headers, the recording
+  Data Finish();   // the collected bytes as the recording, with the first header
   void Unprepare();
 
   AudioDevices& devices_;

@@ -17,6 +17,11 @@
 // Size. Size() is the byte count of the shown block. Giving the sound up keeps the count
 // (the format box goes on showing it until the next sound); only the fillers change it.
 //
+// Unsaved. A block whose bytes the program made (a recording, the mixer's synthesis, a
+// sound that AddFile lengthened) is in no file until it is saved. The sound's own block
+// (not the mixer's beside an analysed one, which goes when its mixer closes) is what the
+// user would lose at exit: HoldsUnsaved says whether it holds such bytes.
+//
 // Threads: GUI thread only. Between a device's Prepare and Unprepare of the header, the
 // header and the shown block belong to the device: no filler may run then (the transport
 // stops playback first).
@@ -93,6 +98,14 @@ public:
   // Makes the block `h` names the shown one. False for a block given up.
   bool Show(Handle h);
 
+  // ---- Unsaved ----
+  // The block `h` names now holds bytes made here, or has just been written to a file.
+  // No effect for a block given up.
+  void MarkMadeHere(Handle h) { SetUnsaved(h, true); }
+  void MarkSaved(Handle h) { SetUnsaved(h, false); }
+  // The sound's own block holds bytes made here that were never saved since.
+  bool HoldsUnsaved() const { return own_.data && own_.unsaved; }
+
   // ---- The mixer's block beside the analysed sound (fftmix) ----
   // A new block of `size` bytes for the mixer, shown from now on. The block shown until
   // now, whichever of the two it was, is the analysed one: it waits aside with its size
@@ -121,7 +134,11 @@ private:
     HeapBytes data;
     std::int32_t size = 0;
     std::uint64_t id = 0;
+    bool unsaved = false;
   };
+  void SetUnsaved(Handle h, bool unsaved) {
+    if (Block* b = Find(h)) b->unsaved = unsaved;
+  }
   Block& Shown() { return shown_ == Slot::Own ? own_ : mix_; }
   const Block& Shown() const { return shown_ == Slot::Own ? own_ : mix_; }
   const Block* Find(Handle h) const;

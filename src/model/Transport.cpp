@@ -93,6 +93,19 @@ Transport::Done Transport::OnOutputDone() {
   return d;
 }
 
+bool Transport::OnOutputLost() {
+  const bool wasPlaying = playing_;
+  if (wasPlaying && out_ && out_->GetPosition(playTime_).ok()) {
+    playPos_ += std::int32_t(playTime_.cb);
+    if (playPos_ >= sound_.Size()) playPos_ = 0;
+  }
+  playTime_.cb = 0;
+  timerOn_ = false;
+  playing_ = false;
+  CloseOut();
+  return wasPlaying;
+}
+
 Transport::Tick Transport::OnTick(const TickSettings& s) {
   Tick t;
   if (!out_ || !out_->GetPosition(playTime_).ok()) {

@@ -14,6 +14,10 @@
 // a close) and lets them pass without effect, so a late one can never end a newer
 // playback.
 //
+// Loss. A device that loses its sound server says so before it returns its block; the
+// transport then ends the playback and holds no device. The held sound stays playable:
+// the window opens a device again at the next PLAY.
+//
 // The 200 ms timer is the window's; TimerWanted() says whether it should run, and the
 // window brings its timer in line after every call, before it shows any box (a box runs a
 // nested event loop in which the timer would otherwise tick into a closed device).
@@ -75,6 +79,12 @@ public:
     DeviceResult reopen;                // Ended: the fresh device's open
   };
   Done OnOutputDone();
+
+  // The device reported its loss (the sound server went away). A playback ends where it
+  // was heard, as a stop leaves it, and the device is given up without opening another:
+  // the server is gone, and PLAY opens one again once it is back. The block's own notice
+  // that follows is stale. True when a playback was ended.
+  bool OnOutputLost();
 
   // A tick of the follow timer.
   struct TickSettings {

@@ -9,6 +9,8 @@ bool QtPrompts::Message(QWidget* parent, const QString& text, const QString& cap
                         Buttons buttons) {
   QMessageBox box(parent);
   box.setWindowTitle(caption);
+  // Texts name files: a name such as "<b>x</b>.f2t" is shown as it is, never as markup.
+  box.setTextFormat(Qt::PlainText);
   box.setText(text);
   if (buttons == Buttons::OkCancel) {
     box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -26,8 +28,9 @@ std::optional<QString> QtPrompts::OpenFileName(QWidget* parent, const QString& f
 }
 
 std::optional<QString> QtPrompts::SaveFileName(QWidget* parent, const QString& filter) {
-  // No overwrite question: the name the user typed gets ".wav" appended afterwards, so
-  // the file written is never the one the dialog would ask about.
+  // No overwrite question here: the name the user typed gets ".wav" appended afterwards,
+  // so the file written is never the one the dialog would ask about; the window asks
+  // about the name it writes (ConfirmReplace).
   const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), filter,
                                                     nullptr, QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;

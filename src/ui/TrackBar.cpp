@@ -2,6 +2,7 @@
 
 #include "PlaceControl.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -20,6 +21,29 @@ TrackBar::TrackBar(QWidget* parent, const QString& name, Qt::Orientation orienta
   connect(this, &QSlider::valueChanged, this, [this] {
     if (OnChange) OnChange();
   });
+  MakeGroovePalette();
+}
+
+void TrackBar::MakeGroovePalette() {
+  // The groove stays plain, as a track bar's does: a style's fill from the minimum to the
+  // thumb would read as the opposite of the selection band beside it. Bars of one palette
+  // share one groove palette, so that the style's cache holds one picture for all of
+  // them, also across mixer windows, rather than one per bar ever made.
+  static QPalette source, groove;
+  static bool made = false;
+  if (!made || !(palette() == source)) {
+    source = palette();
+    groove = source;
+    groove.setColor(QPalette::Highlight, Qt::transparent);
+    made = true;
+  }
+  groove_ = groove;
+}
+
+void TrackBar::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+    MakeGroovePalette();
+  QSlider::changeEvent(event);
 }
 
 void TrackBar::SetSelection(int start, int end) {
@@ -33,9 +57,7 @@ void TrackBar::paintEvent(QPaintEvent*) {
   initStyleOption(&opt);
   opt.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
   if (tickPosition() != NoTicks) opt.subControls |= QStyle::SC_SliderTickmarks;
-  // The groove stays plain, as a track bar's does: a style's fill from the minimum to the
-  // thumb would read as the opposite of the selection band beside it.
-  opt.palette.setColor(QPalette::Highlight, Qt::transparent);
+  opt.palette = groove_;
   QPainter p(this);
   style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
   if (selEnd_ <= selStart_) return;

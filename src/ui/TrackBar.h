@@ -28,7 +28,14 @@ public:
 
 protected:
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
 private:
+  // The widget's palette with a transparent highlight, for the groove. Made once per
+  // palette: the style caches what it draws under the palette's key, and a palette changed
+  // at every paint had it cache a new picture each time (GUI thread only).
+  void MakeGroovePalette();
+
   int selStart_ = 0, selEnd_ = 0;
+  QPalette groove_;
 };

@@ -4,8 +4,10 @@
 
 #include <cmath>
 #include <initializer_list>
+#include <random>
 #include <vector>
 
+#include "analysis/PeakCandidates.h"
 #include "analysis/PixelCanvas.h"
 #include "analysis/mygraph.h"
 
@@ -175,6 +177,39 @@ TEST(PeakAnalysis, FindPeaks_FloorsDropWeakPeaks) {
   ASSERT_TRUE(FindPeaks(s.In(false, 40), high.Out()));
   EXPECT_EQ(high.level[1], 4.0);
   EXPECT_EQ(high.base, 125);
+}
+
+TEST(PeakAnalysis, FindPeaks_FloorsHoldExactlyAtTheirEdges) {
+  // Against the strongest (100): exactly 2 % stays, one ulp less goes; exactly 1/20 = 5 %
+  // may be the first peak, one ulp less may not. The shortcuts around the divisions must
+  // decide these as the divisions do.
+  const double under2 = std::nextafter(2.0, 0.0), under5 = std::nextafter(5.0, 0.0);
+  Tables t;
+  ASSERT_TRUE(FindPeaks(Synthetic({{8, 5}, {15, 100}, {30, 2}, {40, under2}}).In(false),
+                        t.Out()));
+  ASSERT_EQ(t.count, 3u);
+  EXPECT_EQ(t.level[1], 5.0);
+  EXPECT_EQ(t.level[3], 2.0);
+  Tables u;
+  ASSERT_TRUE(FindPeaks(Synthetic({{8, under5}, {15, 100}}).In(false), u.Out()));
+  ASSERT_EQ(u.count, 1u);
+  EXPECT_EQ(u.level[1], 100.0);
+}
+
+TEST(PeakAnalysis, PeakCandidates_BothPathsFindTheSameBins) {
+  // Noise with plateaus, NaNs and the 119 limit reached or not.
+  std::mt19937 gen(119);
+  std::vector<double> m(2050);
+  for (double& v : m) v = std::floor(std::uniform_real_distribution<double>(0, 6)(gen));
+  for (int i = 7; i < 2050; i += 97) m[i] = std::nan("");
+  for (int to : {9, 200, 2048}) {
+    int portable[119], avx2[119];
+    const int n = PeakCandidates(m.data(), 1, to, 2.5, portable, 119, SimdPath::Portable);
+    EXPECT_EQ(n, to < 2000 ? n : 119);
+    if (!SimdPathRuns(SimdPath::Avx2Fma)) continue;
+    ASSERT_EQ(PeakCandidates(m.data(), 1, to, 2.5, avx2, 119, SimdPath::Avx2Fma), n) << to;
+    for (int k = 0; k < n; ++k) ASSERT_EQ(avx2[k], portable[k]) << to << " " << k;
+  }
 }
 
 TEST(PeakAnalysis, FindPeaks_BinsAtOrBelowTheFilterAreIgnored) {

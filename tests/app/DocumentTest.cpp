@@ -146,17 +146,19 @@ private slots:
     QVERIFY(!h.devices.OutOpen());
   }
 
-  // With no device open nothing is asked: a held sound whose device was lost is replaced
-  // by the next one. The mixer is the exception: it writes into the held sound and keeps
-  // its memories, so it goes only with the user's OK.
-  void ConfirmNewData_noDevice_asksOnlyWhileTheMixerIsOpen() {
+  // A held sound whose device was lost still plays and saves: it goes only with the
+  // user's OK, as does an open mixer (it writes into the held sound).
+  void ConfirmNewData_noDevice_asksForAHeldSoundOrAnOpenMixer() {
     FormHarness h;
     QVERIFY(Hold(h, kMono8, 16000));
     h->CloseWaveOut();
-    QVERIFY(h->ConfirmNewData());
-    QVERIFY(h.prompts.Boxes().empty() && h->Sound.HasSound());
+    h.prompts.AnswerNext(false);
+    QVERIFY(!h->ConfirmNewData());
+    QCOMPARE(h.prompts.Texts(), QStringList{"Input New data OK?"});
+    QVERIFY(h->Sound.HasSound());
+    h.prompts.Clear();
     QVERIFY(h.StartRecording());
-    QVERIFY(h.prompts.Boxes().empty() && !h->Sound.HasSound());
+    QVERIFY(h.prompts.Texts() == QStringList{"Input New data OK?"} && !h->Sound.HasSound());
     QCOMPARE(h->Sound.Size(), 1600);  // one capture buffer, not the sound of before
     h.StopRecording();
 

@@ -117,8 +117,8 @@ private slots:
     QCOMPARE(h.prompts.Texts(), QStringList{"no device here"});
     QCOMPARE(h.prompts.Captions(), QStringList{"ERROR"});
     QVERIFY(h->Mixing().MixerOpen() && !h->Player().OutDeviceOpen());
-    Window(*h)->TransmitClick();  // builds the sound, nothing to play it on
-    QVERIFY(!h->Player().Playing());
+    Window(*h)->TransmitClick();  // builds the sound and asks for the device again
+    QVERIFY(h->Player().Playing());
   }
 
   void Open_outOfMemory_saysSoAndMakesNoWindow() {
@@ -274,6 +274,7 @@ private slots:
     QTest::keyClick(w->PhaseEdits[1], 'a');
     QCOMPARE(w->freq->Position(), 220);
     QCOMPARE(w->Edfreq->Text(), QString("220"));
+    h.Pump();  // the note is built once the waiting events are handled
     QVERIFY(h->Player().Playing());
     QCOMPARE(h.devices.Calls(SimCall::Write), 1);
     QCOMPARE(w->PhaseEdits[1]->Text(), QString("0a"));  // the edit had the key too
@@ -281,6 +282,7 @@ private slots:
       w->Edfreq->SetText("100");
       QTest::keyClick(w->PhaseEdits[1], key);
       QCOMPARE(w->freq->Position(), 523);
+      h.Pump();
     }
     QCOMPARE(h.devices.Calls(SimCall::Write), 3);
     w->PhaseEdits[1]->SetText("0");
@@ -293,8 +295,29 @@ private slots:
     QVERIFY(Focus(w, w->reset));
     QTest::keyClick(w->reset, 'k');
     QCOMPARE(w->freq->Position(), 440);
+    h.Pump();
     QCOMPARE(h.devices.Calls(SimCall::Write), 4);
     QCOMPARE(w->Label2->text(), QString("10"));
+  }
+
+  // Keys that come faster than notes are built: each replaces the one still waiting, so
+  // 500 of them build one note, and the window closes among them at once.
+  void Keys_fasterThanNotes_buildOnlyTheLast_andCloseMeanwhile() {
+    for (bool closeAmong : {false, true}) {
+      FormHarness h;
+      Tmixplay* w = OpenMixer(h);
+      w->AmpBars[1]->SetPosition(0);
+      QWidget* to = w->focusWidget() ? w->focusWidget() : w;
+      for (int i = 0; i < 500; ++i) {
+        const QString key = i % 2 ? "k" : "a";
+        QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, key));
+        if (closeAmong && i == 250) QMetaObject::invokeMethod(w, "close", Qt::QueuedConnection);
+      }
+      h.Pump();
+      QCOMPARE(h.devices.Calls(SimCall::Write), closeAmong ? 0 : 1);
+      QCOMPARE(h->mixplay() == nullptr, closeAmong);
+      if (!closeAmong) QCOMPARE(w->freq->Position(), 440);
+    }
   }
 
   void Resets_clearAmplitudesOrPhases_andShowTheFirstBank() {
@@ -333,12 +356,14 @@ private slots:
     QVERIFY(w);
     w->AmpBars[1]->SetPosition(0);
     w->NoteButtons[0]->click();  // 220 Hz, 0.5 s
+    QCoreApplication::processEvents();
     QVERIFY(form.Player().Playing());
     devices.sim.Advance(std::chrono::milliseconds(100));
     QCoreApplication::processEvents();
     devices.log.clear();
     w->TBmixtime->SetPosition(20);  // a longer block, so that it may well move
     w->NoteButtons[12]->click();    // 440 Hz while 220 Hz still plays
+    QCoreApplication::processEvents();
     QCOMPARE(devices.changedWhileHeld, 0);
     QCOMPARE(devices.log, (QStringList{"pause", "reset", "unprepare", "close", "open", "prepare",
                                        "write"}));

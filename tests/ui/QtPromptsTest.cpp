@@ -44,14 +44,19 @@ private slots:
   void Message_ok_returnsTrue() {
     QtPrompts prompts;
     int buttons = 0;
-    ModalDriver<QMessageBox> box([&](QMessageBox& b) { buttons = int(b.buttons().size()); },
+    Qt::TextFormat format = Qt::AutoText;  // a file name is never read as markup
+    ModalDriver<QMessageBox> box([&](QMessageBox& b) {
+                                   buttons = int(b.buttons().size());
+                                   format = b.textFormat();
+                                 },
                                  [](QMessageBox& b) {
                                    if (QAbstractButton* ok = b.button(QMessageBox::Ok)) ok->click();
                                  });
-    const bool ok = prompts.Message(nullptr, "No File", "ERROR", Prompts::Buttons::Ok);
+    const bool ok = prompts.Message(nullptr, "<b>x</b>.f2t", "ERROR", Prompts::Buttons::Ok);
     QVERIFY(box.Shown());
     QVERIFY2(box.Problem().isEmpty(), qPrintable(box.Problem()));
     QCOMPARE(buttons, 1);
+    QCOMPARE(format, Qt::PlainText);
     QVERIFY(ok);
   }
 };

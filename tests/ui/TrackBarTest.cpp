@@ -1,6 +1,8 @@
 // The slider's rule: OnChange on every real change of position, from code as from the
 // user, after clamping to the range.
 
+#include <QProxyStyle>
+#include <QStyleOption>
 #include <QtTest>
 
 #include "TrackBar.h"
@@ -34,6 +36,27 @@ private slots:
     t.SetSelection(10, 40);
     QCOMPARE(t.SelStart(), 10);
     QCOMPARE(t.SelEnd(), 40);
+  }
+
+  // The style caches what it draws under the palette's key: every paint must hand it the
+  // same palette, or each one adds a picture to the cache (a mixer session added ~58 KB).
+  void Paint_givesTheStyleOnePaletteKey_untilThePaletteChanges() {
+    struct Keys : QProxyStyle {
+      mutable QSet<qint64> seen;
+      void drawComplexControl(ComplexControl c, const QStyleOptionComplex* o, QPainter* p,
+                              const QWidget* w) const override {
+        seen << o->palette.cacheKey();
+        QProxyStyle::drawComplexControl(c, o, p, w);
+      }
+    };
+    auto* keys = new Keys;  // the slider owns it from setStyle on
+    TrackBar t(nullptr, "t", Qt::Vertical, QRect(0, 0, 30, 120), {0, 100, 50});
+    t.setStyle(keys);
+    for (int i = 0; i < 3; ++i) t.grab();
+    QCOMPARE(keys->seen.size(), 1);
+    t.setPalette(QPalette(Qt::darkGreen));
+    t.grab();
+    QCOMPARE(keys->seen.size(), 2);
   }
 };
 
