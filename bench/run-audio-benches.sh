@@ -6,8 +6,9 @@
 #
 #   bash bench/run-audio-benches.sh [BUILD_DIR] [extra Google Benchmark flags]
 #
-# BUILD_DIR defaults to build/; it must hold the bench targets (kelvor_playback_bench,
-# kelvor_record_bench, kelvor_note_bench, kelvor_startup_bench).
+# BUILD_DIR defaults to build/; it must hold the bench targets (configured with
+# -DKELVOR_BENCH=ON: kelvor_playback_bench, kelvor_record_bench, kelvor_note_bench,
+# kelvor_startup_bench).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto block = static_cast<std::uint16_t>(bits / 8);
 
   SoundDocument sound;
-  sound.Format() = WAVEFORMATEX{1, 1, rate, rate * block, block, bits, 0};
+  sound.SetFormat(WAVEFORMATEX{1, 1, rate, rate * block, block, bits, 0});
   sound.Adopt(AllocBytes(4096), 4096, SoundDocument::NewHeader());
   ToneMixer mixer(sound);
   mixer.Clear();

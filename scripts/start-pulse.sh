@@ -12,7 +12,12 @@
 #
 #   bash scripts/start-pulse.sh --stop
 #
-# stops the server of the same directory, if one runs, and prints nothing.
+# stops the server of the same directory, if one runs, and prints nothing;
+#
+#   bash scripts/start-pulse.sh --env
+#
+# only prints the environment of the server's clients (without KELVOR_PULSE_STARTED),
+# whether it runs or not: ctest's sound-server fixture hands it to the tests that use it.
 #
 # The server runs as whoever calls it, root included (CI has no display, no D-Bus session
 # and no sound card): a per-user daemon with its own runtime and home directories under
@@ -62,18 +67,26 @@ stop() {
   rm -f "$socket" "$dir/runtime/pid"
 }
 
-if [ "${1:-}" = --stop ]; then
-  stop
-  exit 0
-fi
-
-command -v pulseaudio >/dev/null || warn "pulseaudio is not installed"
-command -v pactl >/dev/null || warn "pactl (pulseaudio-utils) is not installed"
-
 alsa_conf=""
 for f in /usr/share/alsa/alsa.conf /etc/alsa/alsa.conf; do
   [ -f "$f" ] && { alsa_conf="$f"; break; }
 done
+
+client_env() {
+  cat <<EOF
+export PULSE_SERVER=unix:$socket
+export PULSE_RUNTIME_PATH=$dir/runtime
+export ALSA_CONFIG_PATH=$alsa_conf:$dir/asound.conf
+EOF
+}
+
+case "${1:-}" in
+  --stop) stop; exit 0 ;;
+  --env) client_env; exit 0 ;;
+esac
+
+command -v pulseaudio >/dev/null || warn "pulseaudio is not installed"
+command -v pactl >/dev/null || warn "pactl (pulseaudio-utils) is not installed"
 [ -n "$alsa_conf" ] || warn "ALSA's configuration (alsa.conf) was not found"
 if ! compgen -G "/usr/lib/*/alsa-lib/libasound_module_pcm_pulse.so" >/dev/null &&
    ! compgen -G "/usr/lib/alsa-lib/libasound_module_pcm_pulse.so" >/dev/null; then
@@ -131,9 +144,5 @@ for _ in $(seq 40); do
   sleep 0.1
 done
 
-cat <<EOF
-export PULSE_SERVER=unix:$socket
-export PULSE_RUNTIME_PATH=$dir/runtime
-export ALSA_CONFIG_PATH=$alsa_conf:$dir/asound.conf
-export KELVOR_PULSE_STARTED=$started
-EOF
+client_env
+echo "export KELVOR_PULSE_STARTED=$started"

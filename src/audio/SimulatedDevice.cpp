@@ -2,9 +2,9 @@
 
 #include <utility>
 
-SimulatedDevice::SimulatedDevice(std::shared_ptr<SimControl> control, SimClockMode mode,
+SimulatedDevice::SimulatedDevice(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
                                  const WAVEFORMATEX& format, DeviceNoticeSink& sink)
-    : control_(std::move(control)),
+    : hooks_(std::move(hooks)),
       mode_(mode),
       format_(format),
       sink_(sink),
@@ -40,7 +40,7 @@ void SimulatedDevice::AdvanceBy(std::chrono::microseconds dt) {
 }
 
 DeviceResult SimulatedDevice::Begin(SimCall call, std::unique_lock<std::mutex>& lock) {
-  DeviceResult refused = control_->Enter(call);  // before our lock: see the lock order
+  DeviceResult refused = hooks_->Enter(call);  // before our lock: see the lock order
   if (!refused.ok()) return refused;
   lock = std::unique_lock(mutex_);
   CatchUpLocked();

@@ -19,7 +19,7 @@
 
 #include "audio/DeviceNoticeSink.h"
 #include "audio/DeviceResult.h"
-#include "audio/SimControl.h"
+#include "audio/SimHooks.h"
 #include "audio/SimFrameClock.h"
 #include "base/wavetypes.h"
 
@@ -35,7 +35,7 @@ class SimulatedDevice {
   void AdvanceBy(std::chrono::microseconds dt);
 
  protected:
-  SimulatedDevice(std::shared_ptr<SimControl> control, SimClockMode mode,
+  SimulatedDevice(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
                   const WAVEFORMATEX& format, DeviceNoticeSink& sink);
   virtual ~SimulatedDevice();
 
@@ -59,7 +59,7 @@ class SimulatedDevice {
   void AdvanceLocked(std::uint64_t us);
   void CatchUpLocked();  // real clock: advance by the time since the last catch-up
 
-  std::shared_ptr<SimControl> control_;
+  std::shared_ptr<SimHooks> hooks_;
   const SimClockMode mode_;
   const WAVEFORMATEX format_;
   DeviceNoticeSink& sink_;

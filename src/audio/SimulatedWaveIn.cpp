@@ -11,16 +11,16 @@ DeviceResult StillQueued() {
 }
 }  // namespace
 
-SimulatedWaveIn::SimulatedWaveIn(std::shared_ptr<SimControl> control, SimClockMode mode,
+SimulatedWaveIn::SimulatedWaveIn(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
                                  const WAVEFORMATEX& format, DeviceNoticeSink& sink,
                                  SimSignal signal)
-    : SimulatedDevice(std::move(control), mode, format, sink), signal_(std::move(signal)) {
+    : SimulatedDevice(std::move(hooks), mode, format, sink), signal_(std::move(signal)) {
   StartWorker();
-  control_->Register(this);
+  hooks_->Register(this);
 }
 
 SimulatedWaveIn::~SimulatedWaveIn() {
-  control_->Unregister(this);  // first: AdvanceAll or SetSignal may be about to call us
+  hooks_->Unregister(this);  // first: AdvanceAll or SetSignal may be about to call us
   StopWorker();
 }
 
@@ -60,7 +60,7 @@ DeviceResult SimulatedWaveIn::AddBuffer(WAVEHDR& hdr) {
 }
 
 DeviceResult SimulatedWaveIn::Start() {
-  if (DeviceResult r = control_->GoneRefusal(); !r.ok()) return r;  // before our lock
+  if (DeviceResult r = hooks_->GoneRefusal(); !r.ok()) return r;  // before our lock
   {
     std::unique_lock<std::mutex> lock;
     if (DeviceResult r = Begin(SimCall::Start, lock); !r.ok()) return r;

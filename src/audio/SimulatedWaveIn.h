@@ -19,8 +19,8 @@
 
 class SimulatedWaveIn final : public WaveInDevice, public SimulatedDevice {
  public:
-  // The format must already have been checked. Registers with `control`.
-  SimulatedWaveIn(std::shared_ptr<SimControl> control, SimClockMode mode,
+  // The format must already have been checked. Registers with `hooks`.
+  SimulatedWaveIn(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
                   const WAVEFORMATEX& format, DeviceNoticeSink& sink, SimSignal signal);
   ~SimulatedWaveIn() override;
 
@@ -33,8 +33,8 @@ class SimulatedWaveIn final : public WaveInDevice, public SimulatedDevice {
   DeviceResult Reset() override;
   DeviceResult Close() override;  // refused while buffers are queued: reset first
 
-  void SetSignal(SimSignal signal);  // from SimControl, under its lock
-  // The sound server died (SimControl, under its lock): posts the lost notice and fills
+  void SetSignal(SimSignal signal);  // from a hook, under its lock
+  // The sound server died (from a hook, under its lock): posts the lost notice and fills
   // nothing more; the queued buffers wait for Reset.
   void Lose();
 

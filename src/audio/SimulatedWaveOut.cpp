@@ -10,15 +10,15 @@ DeviceResult StillQueued() {
 }
 }  // namespace
 
-SimulatedWaveOut::SimulatedWaveOut(std::shared_ptr<SimControl> control, SimClockMode mode,
+SimulatedWaveOut::SimulatedWaveOut(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
                                    const WAVEFORMATEX& format, DeviceNoticeSink& sink)
-    : SimulatedDevice(std::move(control), mode, format, sink) {
+    : SimulatedDevice(std::move(hooks), mode, format, sink) {
   StartWorker();
-  control_->Register(this);
+  hooks_->Register(this);
 }
 
 SimulatedWaveOut::~SimulatedWaveOut() {
-  control_->Unregister(this);  // first: AdvanceAll may be about to call us
+  hooks_->Unregister(this);  // first: AdvanceAll may be about to call us
   StopWorker();
 }
 
@@ -41,7 +41,7 @@ DeviceResult SimulatedWaveOut::Unprepare(WAVEHDR& hdr) {
 }
 
 DeviceResult SimulatedWaveOut::Write(WAVEHDR& hdr) {
-  if (DeviceResult r = control_->GoneRefusal(); !r.ok()) return r;  // before our lock
+  if (DeviceResult r = hooks_->GoneRefusal(); !r.ok()) return r;  // before our lock
   {
     std::unique_lock<std::mutex> lock;
     if (DeviceResult r = Begin(SimCall::Write, lock); !r.ok()) return r;
@@ -52,7 +52,7 @@ DeviceResult SimulatedWaveOut::Write(WAVEHDR& hdr) {
     queue_.push_back(&hdr);
   }
   WakeWorker();
-  control_->NoteWrite(hdr.lpData, hdr.dwBufferLength);  // our lock released: lock order
+  hooks_->NoteWrite(hdr.lpData, hdr.dwBufferLength);  // our lock released: lock order
   return DeviceResult::Ok();
 }
 

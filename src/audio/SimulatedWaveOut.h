@@ -15,8 +15,8 @@
 
 class SimulatedWaveOut final : public WaveOutDevice, public SimulatedDevice {
  public:
-  // The format must already have been checked. Registers with `control`.
-  SimulatedWaveOut(std::shared_ptr<SimControl> control, SimClockMode mode,
+  // The format must already have been checked. Registers with `hooks`.
+  SimulatedWaveOut(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
                    const WAVEFORMATEX& format, DeviceNoticeSink& sink);
   ~SimulatedWaveOut() override;
 
@@ -33,7 +33,7 @@ class SimulatedWaveOut final : public WaveOutDevice, public SimulatedDevice {
   // Refused while a block is queued: the caller resets first.
   DeviceResult Close() override;
 
-  // The sound server died (SimControl, under its lock): posts the lost notice, then
+  // The sound server died (from a hook, under its lock): posts the lost notice, then
   // returns every queued block with its notice; the position stays where it was.
   void Lose();
 

@@ -45,6 +45,10 @@ inline constexpr PcmLimits kSimulatedDeviceLimits{
     .bytesPerSecondChecked = true,
 };
 
+// What every output device takes, real or simulated (the narrower set): a sound in this
+// format plays wherever the program runs. --analyse refuses the rest, as Open would.
+inline constexpr PcmLimits kPlayableLimits = kSimulatedDeviceLimits;
+
 // What is handed to a PortAudio stream. Any rate above 0: the device decides whether it
 // can run at it.
 inline constexpr PcmLimits kPortAudioLimits{

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "analysis/SpectrumAnalysis.h"
-#include "audio/SimulatedDevices.h"
 #include "base/HeapPtr.h"
+#include "base/PcmFormat.h"
 #include "files/WaveReader.h"
 #include "model/NewSoundSettings.h"
 #include "model/ReadoutScan.h"
@@ -32,9 +32,8 @@ int Run(const std::string& path, std::uint32_t fftSize, std::ostream& out, std::
         << '\n';
     return 1;
   }
-  // Open gives the sound to the output device, which plays only what it can index: the
-  // same test the simulated device makes when no sound card is there.
-  if (const std::string problem = SimulatedDevices::FormatProblem(format); !problem.empty()) {
+  // Open gives the sound to the output device, which plays only what it can index.
+  if (const std::string problem = PcmFormatProblem(format, kPlayableLimits); !problem.empty()) {
     err << "kelvor: " << path << ": " << problem << '\n';
     return 1;
   }

@@ -94,7 +94,7 @@ private:
 
 class LoggedDevices : public AudioDevices {
 public:
-  SimulatedDevices sim{SimClockMode::Virtual};
+  SimTestDevices sim{SimClockMode::Virtual};
   QStringList log;
   DeviceResult OpenOut(const WAVEFORMATEX& fmt, DeviceNoticeSink& sink,
                        std::unique_ptr<WaveOutDevice>& out) override {

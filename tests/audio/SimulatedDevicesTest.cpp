@@ -1,4 +1,4 @@
-#include "audio/SimulatedDevices.h"
+#include "audio/SimTestDevices.h"
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -37,7 +37,7 @@ struct Recorder : DeviceNoticeSink {
 
 // One open playback device over a byte block.
 struct Playback {
-  SimulatedDevices devices;
+  SimTestDevices devices;
   Recorder sink;
   std::unique_ptr<WaveOutDevice> out;
   std::vector<std::uint8_t> data;
@@ -61,7 +61,7 @@ struct Playback {
 
 // One open capture device with `count` buffers of `bytes` each.
 struct Capture {
-  SimulatedDevices devices;
+  SimTestDevices devices;
   Recorder sink;
   std::unique_ptr<WaveInDevice> in;
   std::vector<std::vector<std::uint8_t>> buffers;
@@ -82,7 +82,7 @@ struct Capture {
 
 TEST(SimulatedDevices, Open_AcceptsPcmOfEightOrSixteenBitsMonoOrStereo) {
   for (WAVEFORMATEX f : {Pcm(8000, 8, 1), Pcm(44100, 16, 2), Pcm(1, 8, 2), Pcm(384000, 16, 1)}) {
-    SimulatedDevices devices;
+    SimTestDevices devices;
     Recorder sink;
     std::unique_ptr<WaveOutDevice> out;
     std::unique_ptr<WaveInDevice> in;
@@ -110,7 +110,7 @@ TEST(SimulatedDevices, Open_RefusesOtherFormatsWithReason) {
   f.nAvgBytesPerSec = 16000;
   cases.push_back({f, "expected 32000"});
   for (const Case& c : cases) {
-    SimulatedDevices devices;
+    SimTestDevices devices;
     Recorder sink;
     std::unique_ptr<WaveOutDevice> out;
     std::unique_ptr<WaveInDevice> in;
@@ -197,7 +197,7 @@ TEST(SimulatedDevices, Refuse_NextCallOnlyOrUntilClearedWithCodeAndText) {
                            SimCall::AddBuffer, SimCall::Start};
   for (SimCall call : calls) {
     for (SimRefusal how : {SimRefusal::NextCallOnly, SimRefusal::UntilCleared}) {
-      SimulatedDevices devices;
+      SimTestDevices devices;
       Recorder sink;
       std::vector<std::uint8_t> bytes(64);
       WAVEHDR hdr;
@@ -251,7 +251,7 @@ TEST(SimulatedDevices, Refuse_NextCallOnlyOrUntilClearedWithCodeAndText) {
 }
 
 TEST(SimulatedDevices, Refuse_CodeZeroStillFails) {
-  SimulatedDevices devices;
+  SimTestDevices devices;
   Recorder sink;
   std::unique_ptr<WaveOutDevice> out;
   devices.Refuse(SimCall::OpenOut, 0, "no");
@@ -261,7 +261,7 @@ TEST(SimulatedDevices, Refuse_CodeZeroStillFails) {
 }
 
 TEST(SimulatedDevices, LoseServer_RefusesOpensUntilRestored) {
-  SimulatedDevices devices;
+  SimTestDevices devices;
   Recorder sink;
   std::unique_ptr<WaveOutDevice> out;
   std::unique_ptr<WaveInDevice> in;
@@ -347,7 +347,7 @@ bool WaitForNotice(NoticeQueue& q, std::vector<DeviceNotice>& got) {
 }
 
 TEST(SimulatedDevices, RealClock_PlaysFiftyMillisecondBlockAndFillsCaptureBuffer) {
-  SimulatedDevices devices(SimClockMode::Real);
+  SimTestDevices devices(SimClockMode::Real);
   NoticeQueue queue;
   std::unique_ptr<WaveOutDevice> out;
   ASSERT_TRUE(devices.OpenOut(Pcm(8000, 16, 1), queue, out).ok());

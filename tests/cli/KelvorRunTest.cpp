@@ -1,5 +1,5 @@
-// The program run from a shell: exit codes, what it prints and the files it writes. The
-// program under test has its command-line start built with AddressSanitizer.
+// The program run from a shell: exit codes, what it prints and the files it writes. In a
+// KELVOR_SANITIZE build the program runs with the sanitizers, leak detection included.
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,9 +16,9 @@ namespace {
 struct Ran { int code; std::string out, err; };
 
 // Runs `env KELVOR_PROGRAM args` in sh: `env` sets variables and may end in a command
-// that runs the program. The toolkit's allocations at exit are no leak.
+// that runs the program.
 Ran Launch(const ScratchDir& dir, const std::string& env, const std::vector<std::string>& args) {
-  std::string cmd = "env ASAN_OPTIONS=detect_leaks=0 " + env + " " KELVOR_PROGRAM;
+  std::string cmd = "env " + env + " " KELVOR_PROGRAM;
   for (const std::string& a : args) cmd += " '" + a + "'";  // no quote in the names here
   const int status = std::system((cmd + " >" + dir / "out" + " 2>" + dir / "err").c_str());
   const Bytes out = ReadAll(dir / "out"), err = ReadAll(dir / "err");

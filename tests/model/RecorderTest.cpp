@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/NoticeQueue.h"
-#include "audio/SimulatedDevices.h"
+#include "audio/SimTestDevices.h"
 #include "audio/SimulatedWaveIn.h"
 
 namespace {
@@ -23,7 +23,7 @@ double Ramp(std::uint64_t frame) { return (double(frame % 200) - 100.0) / 128.0;
 std::uint8_t RampByte(std::int64_t i) { return std::uint8_t(28 + i % 200); }
 
 struct Rig {
-  SimulatedDevices devices{SimClockMode::Virtual};
+  SimTestDevices devices{SimClockMode::Virtual};
   NoticeQueue notices;
   Recorder rec{devices, notices};
   std::vector<Recorder::Data> seen;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/NoticeQueue.h"
-#include "audio/SimulatedDevices.h"
+#include "audio/SimTestDevices.h"
 #include "model/SoundDocument.h"
 
 namespace {
@@ -18,7 +18,7 @@ const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};
 const WAVEFORMATEX kMono16{1, 1, 8000, 16000, 2, 16, 0};
 
 struct Rig {
-  SimulatedDevices devices{SimClockMode::Virtual};
+  SimTestDevices devices{SimClockMode::Virtual};
   NoticeQueue notices;
   SoundDocument sound;
   Transport player{devices, notices, sound};

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "audio/portaudio/DefaultAudioDevices.h"
-#include "audio/SimulatedDevices.h"
+#include "audio/SimTestDevices.h"
 
 namespace {
 // Collects what is written to file descriptor 2 while it lives.
@@ -71,7 +71,7 @@ WAVEFORMATEX Mono8k() {
 }
 
 // A probe that reports a stand-in device for the directions asked for.
-DefaultAudioDevices::Probe FakeProbe(bool output, bool input, SimulatedDevices** real,
+DefaultAudioDevices::Probe FakeProbe(bool output, bool input, SimTestDevices** real,
                                      std::string error = {}) {
   return [=] {
     DefaultAudioDevices::Found found;
@@ -82,7 +82,7 @@ DefaultAudioDevices::Probe FakeProbe(bool output, bool input, SimulatedDevices**
     found.inputName = "\u201Cmic\u201D";
     found.error = error;
     if (output || input) {
-      auto devices = std::make_unique<SimulatedDevices>(SimClockMode::Virtual);
+      auto devices = std::make_unique<SimTestDevices>(SimClockMode::Virtual);
       *real = devices.get();
       found.devices = std::move(devices);
     }
@@ -96,7 +96,7 @@ TEST(DefaultAudioDevices, Construct_ScansNothing_StartProbeScansOffTheCallingThr
   std::shared_future<void> released = release.get_future().share();
   std::promise<std::thread::id> ranOn;
   std::atomic<int> probes{0};
-  SimulatedDevices* real = nullptr;
+  SimTestDevices* real = nullptr;
   auto probe = FakeProbe(true, true, &real);
   {
     DefaultAudioDevices idle([&] {
@@ -129,7 +129,7 @@ TEST(DefaultAudioDevices, Construct_ScansNothing_StartProbeScansOffTheCallingThr
 
 TEST(DefaultAudioDevices, OpenOut_BothReal_UsesRealDevicesQuietly) {
   StderrCapture err;
-  SimulatedDevices* real = nullptr;
+  SimTestDevices* real = nullptr;
   DefaultAudioDevices devices(FakeProbe(true, true, &real));
   NullSink sink;
   std::unique_ptr<WaveOutDevice> out;
@@ -145,7 +145,7 @@ TEST(DefaultAudioDevices, OpenOut_BothReal_UsesRealDevicesQuietly) {
 
 TEST(DefaultAudioDevices, OpenIn_NoRealInput_SimulatedAndToldOnce) {
   StderrCapture err;
-  SimulatedDevices* real = nullptr;
+  SimTestDevices* real = nullptr;
   NullSink sink;
   {
     DefaultAudioDevices devices(FakeProbe(true, false, &real));
@@ -169,7 +169,7 @@ TEST(DefaultAudioDevices, OpenIn_NoRealInput_SimulatedAndToldOnce) {
 
 TEST(DefaultAudioDevices, OpenOut_NoDevice_SimulatedAndToldOnce) {
   StderrCapture err;
-  SimulatedDevices* real = nullptr;
+  SimTestDevices* real = nullptr;
   NullSink sink;
   {
     DefaultAudioDevices devices(FakeProbe(false, false, &real, "Host error"));

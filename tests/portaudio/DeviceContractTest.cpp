@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "RealAudio.h"
-#include "audio/SimulatedDevices.h"
+#include "audio/SimTestDevices.h"
 #include "audio/portaudio/PortAudioDevices.h"
 #include "audio/portaudio/PortAudioFormat.h"
 
@@ -42,7 +42,7 @@ struct Simulated {
     EXPECT_FALSE(devices.InOpen());
   }
 
-  SimulatedDevices devices{SimClockMode::Virtual};
+  SimTestDevices devices{SimClockMode::Virtual};
 };
 
 struct Real {

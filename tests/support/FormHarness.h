@@ -8,12 +8,12 @@
 #include <memory>
 
 #include "ScriptedPrompts.h"
-#include "audio/SimulatedDevices.h"
+#include "audio/SimTestDevices.h"
 #include "main.h"
 #include "mix.h"
 
 struct FormHarness {
-  SimulatedDevices devices{SimClockMode::Virtual};
+  SimTestDevices devices{SimClockMode::Virtual};
   ScriptedPrompts prompts;
   std::unique_ptr<TFormMain> form;
 

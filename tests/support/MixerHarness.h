@@ -104,7 +104,7 @@ private:
 
 class WatchedDevices : public AudioDevices {
 public:
-  SimulatedDevices sim{SimClockMode::Virtual};
+  SimTestDevices sim{SimClockMode::Virtual};
   QStringList log;
   int changedWhileHeld = 0;
   DeviceResult OpenOut(const WAVEFORMATEX& fmt, DeviceNoticeSink& sink,

@@ -1,8 +1,8 @@
 #pragma once
 // Answers the modal window a command opens, so that a test cannot hang on it.
 //
-// While the driver lives, a timer looks for the active modal widget every 10 ms (from
-// `firstLookMs` after construction on). The first one that is a W goes to `act`, which
+// While the driver lives, a timer looks for the active modal widget every 10 ms. The first
+// one that is a W, once it has been open for `firstLookMs`, goes to `act`, which
 // only records what it sees in variables the test checks once the command has returned;
 // then `close` (by default QWidget::close, the title bar's close) ends it. Check Shown()
 // and Problem() after the command: a QVERIFY inside a timer callback would return from
@@ -30,7 +30,6 @@ class ModalDriver {
   explicit ModalDriver(std::function<void(W&)> act, std::function<void(W&)> close = {},
                        int firstLookMs = 0)
       : act_(std::move(act)), close_(std::move(close)), firstLookMs_(firstLookMs) {
-    clock_.start();
     timer_ = std::make_unique<QTimer>();
     timer_->setInterval(10);
     QObject::connect(timer_.get(), &QTimer::timeout, timer_.get(), [this] { Look(); });
@@ -48,7 +47,6 @@ class ModalDriver {
   static constexpr qint64 kCloseGraceMs = 2000;
 
   void Look() {
-    if (clock_.elapsed() < firstLookMs_) return;
     QWidget* w = QApplication::activeModalWidget();
     if (!w) return;
     if (w == handled_) {  // asked to close, still open
@@ -65,6 +63,12 @@ class ModalDriver {
       ForceClose(w);
       return;
     }
+    // Open for firstLookMs_ from when it was first seen, however long it took to appear.
+    if (w != seen_) {
+      seen_ = w;
+      seenAt_.start();
+    }
+    if (seenAt_.elapsed() < firstLookMs_) return;
     shown_ = true;
     handled_ = w;
     act_(*expected);
@@ -90,7 +94,8 @@ class ModalDriver {
   std::function<void(W&)> act_;
   std::function<void(W&)> close_;
   qint64 firstLookMs_;
-  QElapsedTimer clock_;
+  QPointer<QWidget> seen_;
+  QElapsedTimer seenAt_;
   QElapsedTimer closedAt_;
   QPointer<QWidget> handled_;
   bool shown_ = false;

@@ -29,6 +29,10 @@ class HighDpiTest : public QObject {
   Q_OBJECT
   QTemporaryDir dir_;
 
+public:
+  // Before the application is made.
+  static void initMain() { qputenv("QT_SCALE_FACTOR", "2"); }
+
 private slots:
   void Views_keepLogicalPixels_shownAsSharpBlocks() {
     FormHarness h;
@@ -64,11 +68,5 @@ private slots:
   }
 };
 
-int main(int argc, char** argv) {
-  qputenv("QT_SCALE_FACTOR", "2");
-  QApplication app(argc, argv);
-  HighDpiTest test;
-  QTEST_SET_MAIN_SOURCE_PATH
-  return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(HighDpiTest)
 #include "HighDpiTest.moc"

@@ -49,14 +49,14 @@ private slots:
         QProxyStyle::drawComplexControl(c, o, p, w);
       }
     };
-    auto* keys = new Keys;  // the slider owns it from setStyle on
+    Keys keys;  // setStyle does not take it: it outlives the slider
     TrackBar t(nullptr, "t", Qt::Vertical, QRect(0, 0, 30, 120), {0, 100, 50});
-    t.setStyle(keys);
+    t.setStyle(&keys);
     for (int i = 0; i < 3; ++i) t.grab();
-    QCOMPARE(keys->seen.size(), 1);
+    QCOMPARE(keys.seen.size(), 1);
     t.setPalette(QPalette(Qt::darkGreen));
     t.grab();
-    QCOMPARE(keys->seen.size(), 2);
+    QCOMPARE(keys.seen.size(), 2);
   }
 };
 
