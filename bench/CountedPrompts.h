@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 class CountedPrompts : public Prompts {
 public:

@@ -32,8 +32,8 @@ extern char** environ;
 namespace realaudio {
 
 struct Cost {
-  double cpu = 0;       // seconds
-  double wakeups = 0;   // voluntary context switches
+  double cpu = 0;      // seconds
+  double wakeups = 0;  // voluntary context switches
 };
 
 inline Cost operator-(Cost a, const Cost& b) { return {a.cpu - b.cpu, a.wakeups - b.wakeups}; }
@@ -93,7 +93,7 @@ inline pid_t ServerPid() {
 // A program started with this process's environment; ended (SIGTERM) and reaped by the
 // destructor if it still runs.
 class Child {
- public:
+public:
   // `quiet`: its standard output goes to /dev/null.
   explicit Child(std::vector<std::string> args, bool quiet = false) {
     std::vector<char*> argv;
@@ -125,7 +125,7 @@ class Child {
     pid_ = 0;
   }
 
- private:
+private:
   pid_t pid_ = 0;
 };
 

@@ -77,13 +77,11 @@ const std::vector<std::uint8_t>& TenMinutes() {
   return bytes;
 }
 
-ReadoutTrack::Settings Settings() {
-  return {kN, StartFftLevel(8), ViewSettings{}.FilterFreq};
-}
+ReadoutTrack::Settings Settings() { return {kN, StartFftLevel(8), ViewSettings{}.FilterFreq}; }
 
 std::int64_t Windows() {
-  return ReadoutScan::WindowCount(kFormat, TenMinutes().data(),
-                                  std::int32_t(TenMinutes().size()), Settings());
+  return ReadoutScan::WindowCount(kFormat, TenMinutes().data(), std::int32_t(TenMinutes().size()),
+                                  Settings());
 }
 
 void RunScan(benchmark::State& state, int threads) {
@@ -207,9 +205,11 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("Scan1/10min", RunScan, 1)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("FftwLoop/10min", RunFftwLoop)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("ScanAll/10min", RunScan, 0)
-      ->Unit(benchmark::kMillisecond)->UseRealTime();
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
   benchmark::RegisterBenchmark("Command/1h", RunCommand)
-      ->Unit(benchmark::kMillisecond)->UseRealTime();
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
   std::vector<char*> args = interleaved::Arguments(argc, argv);
   int count = int(args.size()) - 1;
   benchmark::Initialize(&count, args.data());

@@ -143,8 +143,8 @@ void MakeWalkFiles() {
   if (!zeros || !chunks || std::fclose(zeros) != 0) Fail("cannot write the walk files");
   const std::uint32_t dataBytes = 1000;
   const std::uint32_t riffSize = 4 + 24 + std::uint32_t(kEmptyChunks) * 8 + 8 + dataBytes;
-  const std::uint8_t fmt[24] = {'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                                0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
+  const std::uint8_t fmt[24] = {'f',  'm',  't', ' ', 16,   0,    0, 0, 1, 0, 1, 0,
+                                0x40, 0x1F, 0,   0,   0x40, 0x1F, 0, 0, 1, 0, 8, 0};
   std::fwrite("RIFF", 1, 4, chunks);
   std::fwrite(&riffSize, 4, 1, chunks);  // the host is little-endian, like the file
   std::fwrite("WAVE", 1, 4, chunks);
@@ -327,7 +327,7 @@ double PeakGrowth(Load load) {
 
 // Keeps each benchmark's wall times, for the table printed at the end.
 class TableReporter : public benchmark::ConsoleReporter {
- public:
+public:
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& r : runs)
       if (r.run_type == Run::RT_Iteration && !r.error_occurred)
@@ -343,7 +343,7 @@ class TableReporter : public benchmark::ConsoleReporter {
     return t.size() % 2 ? t[t.size() / 2] : (t[t.size() / 2 - 1] + t[t.size() / 2]) / 2;
   }
 
- private:
+private:
   std::map<std::string, std::vector<double>> times_;
 };
 }  // namespace
@@ -420,11 +420,11 @@ int main(int argc, char** argv) {
   std::printf("%-40s %10.1f\n", "save: libsndfile", saveTheirs);
   if (loadOurs > 0 && saveOurs > 0) {
     std::printf("\n%-40s %9.2fx\n", "load speed vs libsndfile, malloc", loadTheirs / loadOurs);
-    std::printf("%-40s %9.2fx\n", "load speed vs libsndfile, huge pages", loadTheirsHuge / loadOurs);
+    std::printf("%-40s %9.2fx\n", "load speed vs libsndfile, huge pages",
+                loadTheirsHuge / loadOurs);
     std::printf("%-40s %9.2fx\n", "load time vs fresh-memory floor", loadOurs / loadFloor);
     std::printf("%-40s %9.2fx\n", "load time vs read loop (cat)", loadOurs / loadCat);
-    std::printf("%-40s %9.2fx  (target >= 1)\n", "save speed vs libsndfile",
-                saveTheirs / saveOurs);
+    std::printf("%-40s %9.2fx  (target >= 1)\n", "save speed vs libsndfile", saveTheirs / saveOurs);
   }
   std::printf("%-40s %9.3f   (target <= 1.1)\n", "peak memory / file, Kelvor",
               peakOurs / fileBytes);
@@ -432,12 +432,13 @@ int main(int argc, char** argv) {
   std::printf("%-40s %9.3f   (the sound is 2 files long)\n", "peak memory / file, Open+AddFile",
               peakAdd / fileBytes);
   const double zeros = median("BM_Walk_Zeros"), zerosRead = median("BM_Walk_ZerosRead");
-  const double chunks = median("BM_Walk_EmptyChunks"), chunksRead = median("BM_Walk_EmptyChunksRead");
+  const double chunks = median("BM_Walk_EmptyChunks"),
+               chunksRead = median("BM_Walk_EmptyChunksRead");
   std::printf("\nMedian wall time, ms, files that are no sound\n");
   std::printf("%-40s %10.1f   read(): %8.1f  (%.2fx)\n", "256 MiB of zeros, \"No Wave\"", zeros,
               zerosRead, zerosRead > 0 ? zeros / zerosRead : 0.0);
-  std::printf("%-40s %10.1f   read(): %8.1f  (%.2fx)\n", "13 M empty chunks, then the sound", chunks,
-              chunksRead, chunksRead > 0 ? chunks / chunksRead : 0.0);
+  std::printf("%-40s %10.1f   read(): %8.1f  (%.2fx)\n", "13 M empty chunks, then the sound",
+              chunks, chunksRead, chunksRead > 0 ? chunks / chunksRead : 0.0);
 
   Heap::Free(sound);
   std::filesystem::remove_all(scratchDir);

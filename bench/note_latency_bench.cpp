@@ -34,10 +34,10 @@
 #include "CountedPrompts.h"
 #include "RealAudioBench.h"
 #include "RunLoop.h"
-#include "TrackBar.h"
+#include "app/main.h"
+#include "app/mix.h"
 #include "audio/portaudio/PortAudioDevices.h"
-#include "main.h"
-#include "mix.h"
+#include "ui/TrackBar.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
@@ -48,7 +48,7 @@ double Since(Clock::time_point t0, Clock::time_point t) {
 
 // The real output with the moment of each Write noted.
 class TimedOut : public WaveOutDevice {
- public:
+public:
   TimedOut(std::unique_ptr<WaveOutDevice> d, Clock::time_point& written, int& writes)
       : d_(std::move(d)), written_(written), writes_(writes) {}
   DeviceResult Prepare(WAVEHDR& h) override { return d_->Prepare(h); }
@@ -65,14 +65,14 @@ class TimedOut : public WaveOutDevice {
   DeviceResult Close() override { return d_->Close(); }
   void SetUse(PlaybackUse use) override { d_->SetUse(use); }
 
- private:
+private:
   std::unique_ptr<WaveOutDevice> d_;
   Clock::time_point& written_;
   int& writes_;
 };
 
 class TimedDevices : public AudioDevices {
- public:
+public:
   PortAudioDevices real;
   Clock::time_point written;
   int writes = 0;
@@ -92,7 +92,7 @@ class TimedDevices : public AudioDevices {
 
 // Records the sink's monitor (the default input) and finds the first sound after Arm.
 class Monitor {
- public:
+public:
   static constexpr double kRate = 48000;
 
   bool Open() {
@@ -104,8 +104,7 @@ class Monitor {
     in.channelCount = 1;
     in.sampleFormat = paInt16;
     in.suggestedLatency = 0.002;
-    if (Pa_OpenStream(&stream_, &in, nullptr, kRate, 48, paClipOff, &Callback, this) !=
-        paNoError) {
+    if (Pa_OpenStream(&stream_, &in, nullptr, kRate, 48, paClipOff, &Callback, this) != paNoError) {
       stream_ = nullptr;
       return false;
     }
@@ -117,9 +116,7 @@ class Monitor {
     if (initialised_) Pa_Terminate();
   }
   // Whether the capture keeps pace with the clock (a null sink starts a new stream late).
-  bool Live() const {
-    return Since(t0_, Clock::now()) - double(frames_.load()) / kRate < 0.05;
-  }
+  bool Live() const { return Since(t0_, Clock::now()) - double(frames_.load()) / kRate < 0.05; }
   void ForgetOffsets() { minOffset_.store(1e9); }  // those of the late start
   // From now on the first frame louder than silence is the onset.
   void Arm() {
@@ -133,7 +130,7 @@ class Monitor {
   }
   Clock::time_point T0() const { return t0_; }
 
- private:
+private:
   static int Callback(const void* input, void*, unsigned long n, const PaStreamCallbackTimeInfo*,
                       PaStreamCallbackFlags, void* self) {
     auto* m = static_cast<Monitor*>(self);

@@ -9,9 +9,9 @@
 //  - paplay: `paplay` of the same sound as a WAVE file and the server, the same window.
 // Reported: the medians of the CPU shares (% of one core) of the program, the server and
 // both, and of the wake-ups per second of the program's audio threads (PortAudio's and
-// the sound server client's; paplay: all its threads) and of the server. Targets: play at most 1.0 %, idle at most 0.1 %.
-// Left out: the X server and compositor, the start and the end of a playback (opening
-// the stream, the end notice), and what the server would spend on a real card.
+// the sound server client's; paplay: all its threads) and of the server. Targets: play at most 1.0
+// %, idle at most 0.1 %. Left out: the X server and compositor, the start and the end of a playback
+// (opening the stream, the end notice), and what the server would spend on a real card.
 
 #include <benchmark/benchmark.h>
 
@@ -28,13 +28,13 @@
 #include <vector>
 
 #include "CountedPrompts.h"
-#include "RadioGroup.h"
 #include "RealAudioBench.h"
 #include "RunLoop.h"
+#include "app/main.h"
 #include "audio/portaudio/PortAudioDevices.h"
 #include "base/HeapPtr.h"
 #include "files/WaveWriter.h"
-#include "main.h"
+#include "ui/RadioGroup.h"
 
 namespace {
 using namespace realaudio;
@@ -48,8 +48,8 @@ std::vector<std::uint8_t> Music(std::uint32_t rate, int seconds) {
   std::vector<std::uint8_t> data(std::size_t(rate) * 4 * std::size_t(seconds));
   for (std::uint32_t i = 0; i < rate * std::uint32_t(seconds); ++i) {
     const double t = double(i) / rate;
-    const int left = int(std::nearbyint(9000 * std::sin(2 * M_PI * 220 * t) +
-                                        4000 * std::sin(2 * M_PI * 660 * t)));
+    const int left = int(
+        std::nearbyint(9000 * std::sin(2 * M_PI * 220 * t) + 4000 * std::sin(2 * M_PI * 660 * t)));
     const int right = int(std::nearbyint(7000 * std::sin(2 * M_PI * 330 * t)));
     for (int c = 0; c < 2; ++c) {
       const int v = c == 0 ? left : right;
@@ -135,7 +135,8 @@ void BM_PlaybackCost(benchmark::State& state) {
     Child anchor({"paplay", file});
     const pid_t pid = anchor.Pid();
     SleepUntil(Clock::now() + std::chrono::milliseconds(int(kSkip * 1000)));
-    Measure(paplay, kWindow, [pid] { return ProcessCost(pid); }, server, SleepUntil);
+    Measure(
+        paplay, kWindow, [pid] { return ProcessCost(pid); }, server, SleepUntil);
     while (!anchor.Ended()) SleepUntil(Clock::now() + std::chrono::milliseconds(50));
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
   }

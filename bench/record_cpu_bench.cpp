@@ -16,16 +16,16 @@
 #include "QtBenchMain.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QPushButton>
+#include <QTimer>
 #include <chrono>
 
 #include "CountedPrompts.h"
-#include "RadioGroup.h"
 #include "RealAudioBench.h"
 #include "RunLoop.h"
+#include "app/main.h"
 #include "audio/portaudio/PortAudioDevices.h"
-#include "main.h"
+#include "ui/RadioGroup.h"
 
 namespace {
 using namespace realaudio;
@@ -83,7 +83,8 @@ void BM_RecordCost(benchmark::State& state) {
     Child anchor({"parec", "--rate=48000", "--channels=1", "--format=s16le", "--raw"}, true);
     const pid_t pid = anchor.Pid();
     SleepUntil(Clock::now() + skip);
-    Measure(parec, kWindow, [pid] { return ProcessCost(pid); }, server, SleepUntil);
+    Measure(
+        parec, kWindow, [pid] { return ProcessCost(pid); }, server, SleepUntil);
     anchor.Stop();
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - t0).count());
   }

@@ -19,11 +19,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "PaintBox.h"
 #include "analysis/PixelCanvas.h"
 #include "analysis/SpectrumAnalysis.h"
 #include "analysis/mygraph.h"
 #include "analysis/viewgrid.h"
+#include "ui/PaintBox.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 // Reported: the medians of both times and of the ratio of each pair (and the fastest of
 // each). Target: kelvor at most 1.3 x the hello-world.
 
-#include <benchmark/benchmark.h>
 #include <X11/Xlib.h>
+#include <benchmark/benchmark.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>

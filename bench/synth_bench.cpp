@@ -26,8 +26,8 @@
 
 #include <algorithm>
 #include <array>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -151,11 +151,12 @@ public:
       std::printf("%-24s %9.2f %9.2f %9.2f %9.2f %9.1f %6s\n", b.name, plain, one, portable, two,
                   one > 0 ? plain / one : 0.0, b.seconds == 3.0 ? "<= 5" : "");
     }
-    std::printf("\nevery f0 1..2000, 3 s at 48000 Hz, 120 harmonics, one thread, CPU time, "
-                "median of 5 passes per f0:\n");
+    std::printf(
+        "\nevery f0 1..2000, 3 s at 48000 Hz, 120 harmonics, one thread, CPU time, "
+        "median of 5 passes per f0:\n");
     for (std::size_t i = 0; i < slowest_.size(); ++i)
-      std::printf("  slowest f0 %.0f: %.2f ms; mean over f0 %.2f ms\n", slowestF0_[i],
-                  slowest_[i], mean_[i]);
+      std::printf("  slowest f0 %.0f: %.2f ms; mean over f0 %.2f ms\n", slowestF0_[i], slowest_[i],
+                  mean_[i]);
   }
 
 private:
@@ -168,17 +169,24 @@ int main(int argc, char** argv) {
   for (const Block& b : kBlocks) {
     const std::string n = b.name;
     benchmark::RegisterBenchmark(("Fast2/" + n).c_str(), Run, b, 2, BestSimdPath())
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark(("Fast1/" + n).c_str(), Run, b, 1, BestSimdPath())
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark(("Portable1/" + n).c_str(), Run, b, 1, SimdPath::Portable)
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark(("Plain/" + n).c_str(), Run, b, 0, SimdPath::Portable)
-        ->Unit(benchmark::kMillisecond)->UseRealTime();
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
   }
   // Seconds per iteration: one iteration, twice.
   benchmark::RegisterBenchmark("AllF0/3s_48000Hz_120h", RunAllF0)
-      ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(2);
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(1)
+      ->Repetitions(2);
   std::vector<char*> args = interleaved::Arguments(argc, argv);
   int count = int(args.size()) - 1;
   benchmark::Initialize(&count, args.data());

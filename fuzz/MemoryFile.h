@@ -11,7 +11,7 @@
 #include <string>
 
 class MemoryFile {
- public:
+public:
   MemoryFile(const std::uint8_t* data, std::size_t size)
       : fd_(memfd_create("fuzz-input", MFD_CLOEXEC)) {
     if (fd_ < 0) std::abort();
@@ -27,6 +27,6 @@ class MemoryFile {
 
   std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
 
- private:
+private:
   int fd_;
 };

@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#define KELVOR_FUZZ_TARGETS(X) X(wave_reader_fuzz) X(riff_walk_fuzz) X(mixer_file_fuzz) X(analyse_fuzz)
+#define KELVOR_FUZZ_TARGETS(X) \
+  X(wave_reader_fuzz) X(riff_walk_fuzz) X(mixer_file_fuzz) X(analyse_fuzz)
 
 #define KELVOR_DECLARE(name) \
   extern "C" int KelvorFuzz_##name(const std::uint8_t* data, std::size_t size);

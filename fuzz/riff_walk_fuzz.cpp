@@ -27,8 +27,7 @@ std::vector<std::int64_t> Walk(const std::uint8_t* data, std::size_t size, std::
   Check(wave.dataOffset >= 8 && wave.dataOffset + 4 <= std::int64_t(size));
   seen.insert(seen.end(), {wave.dataOffset, wave.size});
   const std::int64_t parentEnd = wave.dataOffset + std::int64_t(wave.size);
-  for (const std::uint32_t id :
-       {FourCC("fmt "), FourCC("LIST"), FourCC("data"), FourCC("junk")}) {
+  for (const std::uint32_t id : {FourCC("fmt "), FourCC("LIST"), FourCC("data"), FourCC("junk")}) {
     RiffChunk c;
     const std::int64_t from = source.Tell();
     if (!riff.FindChunk(id, wave, c)) {

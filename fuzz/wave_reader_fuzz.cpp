@@ -3,11 +3,11 @@
 // leaking; an append that fails leaves the held sound as it was, one that succeeds keeps
 // the held bytes in front. See scripts/fuzz-smoke.sh for how the targets are run.
 
+#include <string.h>  // memmem
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <string.h>  // memmem
 
 #include "base/Heap.h"
 #include "files/MemoryByteSource.h"
@@ -36,14 +36,14 @@ void AddFile(const std::uint8_t* data, std::size_t size) {
   // A held sound of 5 bytes of 8-bit mono: not a whole number of most files' frames.
   const std::uint8_t heldBytes[5] = {1, 2, 3, 4, 5};
   const WAVEFORMATEX heldFormat{1, 1, 8000, 8000, 1, 8, 0};
-  WaveReader::HeldSound held{HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(5))), 5,
-                             heldFormat};
+  WaveReader::HeldSound held{HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(5))), 5, heldFormat};
   std::memcpy(held.data.get(), heldBytes, 5);
   MemoryByteSource source(data, size);
   int calls = 0;
-  const WaveReadStatus s = WaveReader::Append(source, held, [&calls, size](std::int64_t, std::int64_t) {
-    return ++calls < 2 || size % 7 != 0;  // some inputs cancel at the first step
-  });
+  const WaveReadStatus s =
+      WaveReader::Append(source, held, [&calls, size](std::int64_t, std::int64_t) {
+        return ++calls < 2 || size % 7 != 0;  // some inputs cancel at the first step
+      });
   Check(held.data != nullptr && std::memcmp(held.data.get(), heldBytes, 5) == 0);
   if (s != WaveReadStatus::Ok) {
     Check(held.size == 5 && held.format == heldFormat);

@@ -6,10 +6,10 @@
 #include "analysis/myfft.h"
 
 struct FftArrays {
-  double* input = nullptr;        // windowed samples
-  double* magnitude = nullptr;    // |X[k]|
-  TComplex* spectrum = nullptr;   // X[k]
-  TComplex* work = nullptr;       // scratch
+  double* input = nullptr;       // windowed samples
+  double* magnitude = nullptr;   // |X[k]|
+  TComplex* spectrum = nullptr;  // X[k]
+  TComplex* work = nullptr;      // scratch
 
   bool Complete() const { return input && magnitude && spectrum && work; }
 };

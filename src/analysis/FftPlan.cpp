@@ -100,8 +100,8 @@ void FftPlan::Run(const double* input, double* magnitude, TComplex* result, TCom
     RunPortable(input, magnitude, result, work, bins);
 }
 
-void FftPlan::RunPortable(const double* input, double* magnitude, TComplex* result,
-                          TComplex* work, FftBins bins) const {
+void FftPlan::RunPortable(const double* input, double* magnitude, TComplex* result, TComplex* work,
+                          FftBins bins) const {
   if (half_ == 1) {  // N = 2: no complex pass, the split alone
     const double inv = 1.0 / n_;
     result[0] = {(input[0] + input[1]) * inv, 0.0};
@@ -185,8 +185,7 @@ void FftPlan::Radix4Passes(TComplex* work) const {
 // E = (A + B)/2 and O = (A - B)/(2i) are the transforms of the even and odd samples, and
 // X[k] = E + exp(i*c*k) * O. X[k] and X[n-k] come from the same A and B; the upper half is
 // X[N-k] = conj(X[k]), whose magnitude is that of X[k].
-void FftPlan::Split(const TComplex* work, double* magnitude, TComplex* result,
-                    FftBins bins) const {
+void FftPlan::Split(const TComplex* work, double* magnitude, TComplex* result, FftBins bins) const {
   const int n = half_, N = n_;
   const double scale = 0.5 / N;  // a power of two: exact
   const double* cs = splitCos_.data();

@@ -58,11 +58,11 @@ private:
                FftBins bins) const;
   void BuildAvx2Tables();
 
-  int n_;     // real points N
-  int half_;  // complex points N/2
-  int bits_;  // log2(N/2)
-  double c_;  // 2*pi/N
-  std::vector<std::uint16_t> reverse_;  // bit reversal of 0 .. N/2-1 in `bits_` bits
+  int n_;                                    // real points N
+  int half_;                                 // complex points N/2
+  int bits_;                                 // log2(N/2)
+  double c_;                                 // 2*pi/N
+  std::vector<std::uint16_t> reverse_;       // bit reversal of 0 .. N/2-1 in `bits_` bits
   std::vector<double> splitCos_, splitSin_;  // cos, sin(c * k), k = 0 .. N/2
   // Radix-4 passes with span h >= 2, in pass order; per pair of butterflies (k, k+1):
   // w1.re, w1.im, w2.re, w2.im, w3.re, w3.im, each as two lanes, wq = exp(i * c * q*k*s).
@@ -71,5 +71,5 @@ private:
   // The AVX2 path's tables (empty below N = 32), laid out for 4-lane loads:
   std::vector<std::uint32_t> avxSources_;  // first pass: first sub-transform of each four
   double avxOmega_[4] = {};                // exp(i*pi/4), exp(3i*pi/4): radix-8 first pass
-  std::vector<double> avxTwiddles_;  // passes: per 4 butterflies w1 as re[4], im[4]
+  std::vector<double> avxTwiddles_;        // passes: per 4 butterflies w1 as re[4], im[4]
 };

@@ -23,8 +23,7 @@ void FftPlan::BuildAvx2Tables() {
   const int L = (bits_ & 1) ? 8 : 4, M = half_ / L;
   int rBits = 0;
   while ((1 << rBits) < M) ++rBits;
-  for (int s = 0; s < M; s += 4)
-    avxSources_.push_back(std::uint32_t(BitReverse(rBits, rBits, s)));
+  for (int s = 0; s < M; s += 4) avxSources_.push_back(std::uint32_t(BitReverse(rBits, rBits, s)));
   for (int q = 0; q < 2; ++q) {  // exp(i*pi/4) and exp(3i*pi/4) = exp(i*c*(2q+1)*N/8)
     const double t = c_ * double((2 * q + 1) * (n_ / 8));
     avxOmega_[2 * q] = std::cos(t);
@@ -118,8 +117,7 @@ KELVOR_AVX2_INLINE void Dft4(CV& y0, CV& y1, CV& y2, CV& y3) {
   y3 = SubI(d02, d13);
 }
 
-KELVOR_AVX2 void FirstPass4(const double* input, double* work, const std::uint32_t* first,
-                            int M) {
+KELVOR_AVX2 void FirstPass4(const double* input, double* work, const std::uint32_t* first, int M) {
   for (int s = 0; s < M; s += 4) {
     CV y0 = Load4(input, s), y1 = Load4(input, s + M);
     CV y2 = Load4(input, s + 2 * M), y3 = Load4(input, s + 3 * M);
@@ -128,8 +126,8 @@ KELVOR_AVX2 void FirstPass4(const double* input, double* work, const std::uint32
   }
 }
 
-KELVOR_AVX2 void FirstPass8(const double* input, double* work, const std::uint32_t* first,
-                            int M, const double* omega) {
+KELVOR_AVX2 void FirstPass8(const double* input, double* work, const std::uint32_t* first, int M,
+                            const double* omega) {
   const V c1 = _mm256_set1_pd(omega[0]), s1 = _mm256_set1_pd(omega[1]);
   const V c3 = _mm256_set1_pd(omega[2]), s3 = _mm256_set1_pd(omega[3]);
   for (int s = 0; s < M; s += 4) {
@@ -215,8 +213,8 @@ KELVOR_AVX2 void SplitBlocks(const double* work, int n, const double* cs, const 
     // Z[p - l] for lane l: lane 0 of block p/4, lanes 3, 2, 1 of the block before it.
     const double* lo = work + 8 * (p / 4 - 1);
     const double* hi = lo + 8;
-    const V zr = _mm256_permute4x64_pd(
-        _mm256_blend_pd(_mm256_loadu_pd(lo), _mm256_loadu_pd(hi), 0x1), 0x6C);
+    const V zr =
+        _mm256_permute4x64_pd(_mm256_blend_pd(_mm256_loadu_pd(lo), _mm256_loadu_pd(hi), 0x1), 0x6C);
     const V zi = _mm256_permute4x64_pd(
         _mm256_blend_pd(_mm256_loadu_pd(lo + 4), _mm256_loadu_pd(hi + 4), 0x1), 0x6C);
     // A = Z[k], B = conj(Z[p]).
@@ -254,8 +252,8 @@ void FftPlan::RunAvx2(const double* input, double* magnitude, TComplex* result, 
   Radix4Blocks(w, half_, (bits_ & 1) ? 8 : 4, avxTwiddles_.data());
 
   const int n = half_;
-  const FftSplitOut out{n_, splitCos_.data(), splitSin_.data(), result, magnitude,
-                        bins == FftBins::All};
+  const FftSplitOut out{n_,     splitCos_.data(), splitSin_.data(),
+                        result, magnitude,        bins == FftBins::All};
   auto z = [w](int j) { return TComplex{w[8 * (j / 4) + j % 4], w[8 * (j / 4) + 4 + j % 4]}; };
   FftSplitZero(out, z(0));
   for (int k = 1; k < 4; ++k) FftSplitPair(out, k, z);

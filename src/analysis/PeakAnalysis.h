@@ -29,10 +29,10 @@ struct PeakInput {
 // What it writes: the caller's tables (1-based, kPeakSlots elements each).
 struct PeakTables {
   std::uint32_t& PeakCount;
-  std::span<double, kPeakSlots> PeakLevel;           // magnitudes; 0 .. 50 after a full run
+  std::span<double, kPeakSlots> PeakLevel;            // magnitudes; 0 .. 50 after a full run
   std::span<std::uint32_t, kPeakSlots> PeakHarmonic;  // 1 for the base, strictly rising
-  std::span<TComplex, kPeakSlots> PeakValue;         // X at each peak's bin
-  std::int32_t& BaseFreq;                            // Hz
+  std::span<TComplex, kPeakSlots> PeakValue;          // X at each peak's bin
+  std::int32_t& BaseFreq;                             // Hz
 };
 
 // Runs the analysis; true means BaseFreq is valid. Scan bins 1 .. N/2-1 for strict local

@@ -23,8 +23,8 @@ int Portable(const double* m, int from, int to, double level, int* found, int ca
 // Four bins per step; the peaks among them are appended without a branch on how many there
 // are: the four indices go out in mask order from a table, and the count moves on by the
 // number of peaks (the next step overwrites the rest).
-__attribute__((target("avx2,fma"))) int Avx2(const double* m, int from, int to,
-                                                      double level, int* found, int capacity) {
+__attribute__((target("avx2,fma"))) int Avx2(const double* m, int from, int to, double level,
+                                             int* found, int capacity) {
   alignas(16) static constexpr std::int32_t kOrder[16][4] = {
       {0, 0, 0, 0}, {0, 0, 0, 0}, {1, 0, 0, 0}, {0, 1, 0, 0}, {2, 0, 0, 0}, {0, 2, 0, 0},
       {1, 2, 0, 0}, {0, 1, 2, 0}, {3, 0, 0, 0}, {0, 3, 0, 0}, {1, 3, 0, 0}, {0, 1, 3, 0},

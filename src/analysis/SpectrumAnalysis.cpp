@@ -34,8 +34,7 @@ FftArrays SpectrumAnalysis::Arrays() const {
 }
 
 bool SpectrumAnalysis::FindPeaks(const Search& s) {
-  const PeakInput in{magnitude_.get(), spectrum_.get(), s.N,        s.rate,
-                     s.level,          s.filterFreq,    s.idle};
+  const PeakInput in{magnitude_.get(), spectrum_.get(), s.N, s.rate, s.level, s.filterFreq, s.idle};
   const PeakTables out{PeakCount, PeakLevel, PeakHarmonic, PeakValue, BaseFreq};
   return ::FindPeaks(in, out);
 }

@@ -26,11 +26,11 @@ public:
 
   // What a search needs besides the arrays.
   struct Search {
-    std::int32_t N = 512;            // the window drawn last
-    std::uint32_t rate = 0;          // Hz of the sound drawn
-    double level = 0;                // magnitude a peak must exceed
-    std::uint32_t filterFreq = 20;   // Hz: the lowest bin
-    bool idle = true;                // neither playing nor recording: sort harmonics
+    std::int32_t N = 512;           // the window drawn last
+    std::uint32_t rate = 0;         // Hz of the sound drawn
+    double level = 0;               // magnitude a peak must exceed
+    std::uint32_t filterFreq = 20;  // Hz: the lowest bin
+    bool idle = true;               // neither playing nor recording: sort harmonics
   };
   // The peak search on the arrays as the last drawing left them; true: BaseFreq is valid.
   bool FindPeaks(const Search& s);

@@ -20,5 +20,4 @@
 // uses work[0 .. N-1] as scratch, and returns true. Returns false and writes nothing when N
 // is not a power of two from 2 to 4096, when an array is null, or when the tables for a
 // size not used before cannot be allocated. The four arrays must not overlap.
-bool Fft(std::int32_t N, const double* input, double* magnitude, TComplex* result,
-         TComplex* work);
+bool Fft(std::int32_t N, const double* input, double* magnitude, TComplex* result, TComplex* work);

@@ -21,8 +21,8 @@ inline int SampleValue(const std::uint8_t* first, std::int64_t index, int channe
 
 // Fills input[0 .. N-1] with the windowed samples of one channel, silence past `frames`.
 // Returns the spectrum scale; other widths store nothing and give 0.
-double LoadChannel(int N, int bits, int channels, const std::uint8_t* first,
-                   std::int64_t frames, double* input) {
+double LoadChannel(int N, int bits, int channels, const std::uint8_t* first, std::int64_t frames,
+                   double* input) {
   if (bits != 8 && bits != 16) return 0.0;
   const double* w = HammingWindow(N);
   const int n = int(std::min<std::int64_t>(N, frames));

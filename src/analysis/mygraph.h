@@ -53,8 +53,7 @@ const double* HammingWindow(int N);
 // silence; sample widths other than 8 and 16 store zeros. Returns the magnitude-to-pixel
 // factor (SpectrumScale). nullopt, with no array written: an array or the data is null, N
 // is not a valid FFT size, channels is not 1 or 2, or `channel` is not one of them.
-std::optional<double> TransformChannel(const SoundView& view, int channel,
-                                       const FftArrays& arrays);
+std::optional<double> TransformChannel(const SoundView& view, int channel, const FftArrays& arrays);
 
 // The channel the readout analyses, transformed as after a full spectrum drawing: the last
 // one (channel 2 for stereo). False when TransformChannel refuses.

@@ -4,8 +4,8 @@
 
 #include "analysis/mygraph.h"
 
-MyPaintGraph::MyPaintGraph(Source source, WaveStyle wave, SpectrumStyle spectrum,
-                           FftArrays arrays, Canvas& waveBox, Canvas& spectrumBox)
+MyPaintGraph::MyPaintGraph(Source source, WaveStyle wave, SpectrumStyle spectrum, FftArrays arrays,
+                           Canvas& waveBox, Canvas& spectrumBox)
     : source_(std::move(source)),
       wave_(wave),
       spectrum_(spectrum),

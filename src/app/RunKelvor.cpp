@@ -2,7 +2,7 @@
 // object and the main window with the file, the mixer and the screenshot the command line
 // asks for.
 
-#include "RunKelvor.h"
+#include "app/RunKelvor.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -19,18 +19,18 @@
 #include <optional>
 #include <system_error>
 
-#include "HeldStartMessages.h"
-#include "KelvorApplication.h"
-#include "PrintedPrompts.h"
-#include "QtPrompts.h"
-#include "RuntimeDirectory.h"
-#include "about.h"
+#include "app/main.h"
+#include "app/mix.h"
 #include "audio/SimulatedDevices.h"
 #include "audio/portaudio/SystemAudioDevices.h"
-#include "main.h"
-#include "mix.h"
+#include "dialogs/about.h"
 #include "model/AnalyseCommand.h"
 #include "model/CommandLine.h"
+#include "ui/HeldStartMessages.h"
+#include "ui/KelvorApplication.h"
+#include "ui/PrintedPrompts.h"
+#include "ui/QtPrompts.h"
+#include "ui/RuntimeDirectory.h"
 
 #ifndef KELVOR_VERSION
 #define KELVOR_VERSION "0"
@@ -44,16 +44,11 @@ std::optional<int> RunWithoutWindow(const CommandLine& cmd) {
     case CommandLine::Mode::Version:
       std::cout << CommandLine::VersionLine(KELVOR_VERSION) << std::endl;
       return 0;
-    case CommandLine::Mode::Help:
-      std::cout << CommandLine::Usage() << std::flush;
-      return 0;
+    case CommandLine::Mode::Help: std::cout << CommandLine::Usage() << std::flush; return 0;
     case CommandLine::Mode::Analyse:
       return AnalyseCommand::Run(cmd.file, cmd.fftSize, std::cout, std::cerr);
-    case CommandLine::Mode::Error:
-      std::cerr << "kelvor: " << cmd.error << std::endl;
-      return 1;
-    case CommandLine::Mode::Window:
-      break;
+    case CommandLine::Mode::Error: std::cerr << "kelvor: " << cmd.error << std::endl; return 1;
+    case CommandLine::Mode::Window: break;
   }
   return std::nullopt;
 }
@@ -62,9 +57,8 @@ std::optional<int> RunWithoutWindow(const CommandLine& cmd) {
 // after two seconds if it has not been by then (a window that starts hidden).
 void AfterFirstExpose(QWidget& widget, std::function<void()> then) {
   class Watch final : public QObject {
-   public:
-    Watch(QObject* parent, std::function<void()> then)
-        : QObject(parent), then_(std::move(then)) {
+  public:
+    Watch(QObject* parent, std::function<void()> then) : QObject(parent), then_(std::move(then)) {
       QTimer::singleShot(2000, this, [this] { Fire(); });
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -76,7 +70,7 @@ void AfterFirstExpose(QWidget& widget, std::function<void()> then) {
       return false;
     }
 
-   private:
+  private:
     void Fire() {
       if (!then_) return;
       const std::function<void()> then = std::move(then_);
@@ -128,23 +122,21 @@ bool SavePng(const QImage& image, const std::string& path) {
 void ShootWhenShown(KelvorApplication& app, TFormMain& form, const CommandLine& cmd) {
   auto* poll = new QTimer(&form);
   poll->setInterval(50);
-  QObject::connect(poll, &QTimer::timeout, &form,
-                   [&app, &form, poll, cmd, waited = 0]() mutable {
-                     waited += poll->interval();
-                     QWidget* shown = cmd.mixer ? static_cast<QWidget*>(form.mixplay()) : &form;
-                     const QWindow* w = shown ? shown->windowHandle() : nullptr;
-                     // The file and the mixer were opened before the first tick.
-                     if (waited < 200 || (shown && waited < 5000 && !(w && w->isExposed())))
-                       return;
-                     poll->stop();
-                     if (!shown) {
-                       std::fprintf(stderr, "kelvor: the mixer window did not open; no %s\n",
-                                    cmd.screenshot.c_str());
-                       app.exit(1);
-                       return;
-                     }
-                     app.exit(SavePng(shown->grab().toImage(), cmd.screenshot) ? 0 : 1);
-                   });
+  QObject::connect(poll, &QTimer::timeout, &form, [&app, &form, poll, cmd, waited = 0]() mutable {
+    waited += poll->interval();
+    QWidget* shown = cmd.mixer ? static_cast<QWidget*>(form.mixplay()) : &form;
+    const QWindow* w = shown ? shown->windowHandle() : nullptr;
+    // The file and the mixer were opened before the first tick.
+    if (waited < 200 || (shown && waited < 5000 && !(w && w->isExposed()))) return;
+    poll->stop();
+    if (!shown) {
+      std::fprintf(stderr, "kelvor: the mixer window did not open; no %s\n",
+                   cmd.screenshot.c_str());
+      app.exit(1);
+      return;
+    }
+    app.exit(SavePng(shown->grab().toImage(), cmd.screenshot) ? 0 : 1);
+  });
   poll->start();
 }
 

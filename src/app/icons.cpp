@@ -12,7 +12,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "about.h"
+#include "dialogs/about.h"
 
 namespace {
 

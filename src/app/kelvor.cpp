@@ -1,4 +1,4 @@
 // Kelvor: sound recorder, player and spectrum analyser.
-#include "RunKelvor.h"
+#include "app/RunKelvor.h"
 
 int main(int argc, char** argv) { return RunKelvor(argc, argv); }

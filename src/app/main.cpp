@@ -2,7 +2,7 @@
 // newly shown sound, the shell commands (New, Exit, Version, Help, the settings dialogs)
 // and the format box.
 
-#include "main.h"
+#include "app/main.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,18 +11,18 @@
 #include <QScreen>
 #include <cmath>
 
-#include "FixedWindow.h"
-#include "NoticePump.h"
-#include "PaintBox.h"
-#include "Prompts.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
-#include "about.h"
 #include "analysis/mygraph.h"
 #include "analysis/viewgrid.h"
+#include "dialogs/about.h"
+#include "dialogs/recbitsamp.h"
+#include "dialogs/slowrec.h"
 #include "model/PlayRange.h"
-#include "recbitsamp.h"
-#include "slowrec.h"
+#include "ui/FixedWindow.h"
+#include "ui/NoticePump.h"
+#include "ui/PaintBox.h"
+#include "ui/Prompts.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 const QString TFormMain::OpenDialog1Filter = QStringLiteral("wav (*.wav)");
 const QString TFormMain::SaveDialog1Filter = QStringLiteral("wav (*.wav);;all (*)");
@@ -50,18 +50,10 @@ TFormMain::TFormMain(AudioDevices& devices, Prompts& prompts, QWidget* parent)
   pump_ = new NoticePump(notices_, this, [this](const DeviceNotice& n) {
     if (shutDown_) return;  // late notices of devices given up at the shutdown
     switch (n.kind) {
-      case DeviceNotice::Kind::OutputDone:
-        MMWomDone();
-        break;
-      case DeviceNotice::Kind::InputData:
-        MMWimData(n.hdr);
-        break;
-      case DeviceNotice::Kind::OutputLost:
-        OutputLost();
-        break;
-      case DeviceNotice::Kind::InputLost:
-        InputLost();
-        break;
+      case DeviceNotice::Kind::OutputDone: MMWomDone(); break;
+      case DeviceNotice::Kind::InputData: MMWimData(n.hdr); break;
+      case DeviceNotice::Kind::OutputLost: OutputLost(); break;
+      case DeviceNotice::Kind::InputLost: InputLost(); break;
     }
   });
   FormCreate();
@@ -117,8 +109,7 @@ bool TFormMain::ConfirmNewData() {
   // A held sound goes only when the user agrees, with or without a device (one refused or
   // lost still holds a sound that plays and saves), and so does an open mixer: it writes
   // into the held sound.
-  if (!rec_.InDeviceOpen() && !player_.OutDeviceOpen() && !mixing_.MixerOpen() &&
-      !Sound.HasSound())
+  if (!rec_.InDeviceOpen() && !player_.OutDeviceOpen() && !mixing_.MixerOpen() && !Sound.HasSound())
     return true;
   if (!rec_.Collecting() &&
       !prompts_.Message(this, "Input New data OK?", "Message", Prompts::Buttons::OkCancel))
@@ -186,8 +177,7 @@ bool TFormMain::ConfirmExit() {
   // A sound from a file is still in its file; a recording, the mixer's sound or a sound
   // AddFile lengthened exists nowhere else until it is saved.
   if (!rec_.Recording() && !Sound.HoldsUnsaved()) return true;
-  return prompts_.Message(this, "Sound not saved. Exit OK?", "Message",
-                          Prompts::Buttons::OkCancel);
+  return prompts_.Message(this, "Sound not saved. Exit OK?", "Message", Prompts::Buttons::OkCancel);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -250,7 +240,8 @@ QStringList TFormMain::FormatBoxLines() const {
 void TFormMain::DrawFormatBox() {
   ImageCanvas& c = wavedatafmt->Canvas();
   const QColor face = palette().color(QPalette::Button);
-  c.SetBrushColor(Rgb{std::uint8_t(face.red()), std::uint8_t(face.green()), std::uint8_t(face.blue())});
+  c.SetBrushColor(
+      Rgb{std::uint8_t(face.red()), std::uint8_t(face.green()), std::uint8_t(face.blue())});
   c.FillRect(0, 0, wavedatafmt->Width(), wavedatafmt->Height());
   c.SetFontColor(Colors::Black);
   const QStringList lines = FormatBoxLines();

@@ -30,8 +30,8 @@
 #include <memory>
 #include <optional>
 
-#include "MixerHost.h"
 #include "analysis/SpectrumAnalysis.h"
+#include "app/MixerHost.h"
 #include "audio/AudioDevices.h"
 #include "audio/NoticeQueue.h"
 #include "mixer/MixSession.h"
@@ -231,7 +231,7 @@ private:
   void GiveUpSound();
   void DestroyMixer();  // destroys the mixer window without running its close handler
   Tmixplay* ShowMixer(bool byFftmix);  // creates the window beside this one and shows it
-  void ShowBaseLabel();  // LBAorFFT as the session offers "BASE"
+  void ShowBaseLabel();                // LBAorFFT as the session offers "BASE"
   void ShowMessage(const QString& text, const QString& caption);
   // A device's refusal as the boxes show it (at most 127 characters).
   static QString DeviceErrorText(const DeviceResult& r);
@@ -241,14 +241,14 @@ private:
   void DrawSpectrum();
   void DrawWaveGrid();
   void DrawFftGrid();
-  void ShowBaseFreq(bool found);  // Label2: BaseFreq in decimal, or empty
+  void ShowBaseFreq(bool found);       // Label2: BaseFreq in decimal, or empty
   std::uint32_t SpectrumRate() const;  // the rate of the spectrum's frequency axis
   // FftSize falls back to 256 points, and "DataNum" shows it (its handler runs when the
   // selection changes).
   void ShowSmallestWindow();
 
   void ShowDone(const Transport::Done& done);
-  void SyncTimer();  // Timer1 runs exactly while the transport wants it
+  void SyncTimer();      // Timer1 runs exactly while the transport wants it
   void FitPlayRange();   // window size and cursor range for one capture buffer
   void StopRecording();  // the stop request
   // The recording becomes the held sound (or nothing, when empty), with its device.

@@ -5,7 +5,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-#include "main.h"
+#include "app/main.h"
 
 namespace {
 // The dropped file, when the drop carries one local file named *.wav (as the open dialog's
@@ -35,5 +35,6 @@ void TFormMain::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // Opened once the drop is over: the question and the boxes are modal, and the program
   // the file came from waits until the drop has been answered.
-  QMetaObject::invokeMethod(this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
 }

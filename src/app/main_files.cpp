@@ -4,13 +4,13 @@
 
 #include <QFile>
 
-#include "ConfirmReplace.h"
-#include "NativePath.h"
-#include "Prompts.h"
+#include "app/main.h"
 #include "files/ProgressCallback.h"
 #include "files/WaveReader.h"
 #include "files/WaveWriter.h"
-#include "main.h"
+#include "ui/ConfirmReplace.h"
+#include "ui/NativePath.h"
+#include "ui/Prompts.h"
 
 namespace {
 // The callback that drives a progress box; empty where none is shown.
@@ -82,9 +82,8 @@ TFormMain::FileOutcome TFormMain::AppendWaveFile(const QByteArray& nativePath) {
 
 TFormMain::FileOutcome TFormMain::SaveWaveFile(const QByteArray& nativePath) {
   auto progress = prompts_.StartProgress(this, QStringLiteral("Save"));
-  const WaveSaveStatus s =
-      WaveWriter::SaveFile(nativePath.toStdString(), Sound.Format(), Sound.Data(), Sound.Size(),
-                           Follow(progress.get()));
+  const WaveSaveStatus s = WaveWriter::SaveFile(nativePath.toStdString(), Sound.Format(),
+                                                Sound.Data(), Sound.Size(), Follow(progress.get()));
   progress.reset();
   if (s == WaveSaveStatus::Cancelled) return FileOutcome::Cancelled;  // the old file stays
   if (s != WaveSaveStatus::Ok) {

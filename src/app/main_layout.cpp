@@ -9,12 +9,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "PaintBox.h"
-#include "PlaceControl.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
-#include "UpDown.h"
-#include "main.h"
+#include "app/main.h"
+#include "ui/PaintBox.h"
+#include "ui/PlaceControl.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
+#include "ui/UpDown.h"
 
 namespace {
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, int left, int top) {
@@ -50,15 +50,15 @@ void TFormMain::CreateControls() {
   Bevel1->setGeometry(511, 294, 114, 91);
   wavedatafmt = new PaintBox(client, "wavedatafmt", QRect(519, 300, 98, 77), face);
 
-  PlayScrollBar = new ScrollBar(client, "PlayScrollBar", Qt::Horizontal, QRect(7, 172, 394, 15),
-                                {.min = 0, .max = 100, .position = 0, .largeChange = 10,
-                                 .smallChange = 2});
-  ScrollBarWaveTimes = new ScrollBar(client, "ScrollBarWaveTimes", Qt::Vertical,
-                                     QRect(409, 0, 16, 165),
-                                     {.min = 1, .max = 9, .position = 1, .largeChange = 1});
-  ScrollBarFftTimes = new ScrollBar(client, "ScrollBarFftTimes", Qt::Vertical,
-                                    QRect(409, 192, 16, 177),
-                                    {.min = 1, .max = 200, .position = 1, .largeChange = 1});
+  PlayScrollBar =
+      new ScrollBar(client, "PlayScrollBar", Qt::Horizontal, QRect(7, 172, 394, 15),
+                    {.min = 0, .max = 100, .position = 0, .largeChange = 10, .smallChange = 2});
+  ScrollBarWaveTimes =
+      new ScrollBar(client, "ScrollBarWaveTimes", Qt::Vertical, QRect(409, 0, 16, 165),
+                    {.min = 1, .max = 9, .position = 1, .largeChange = 1});
+  ScrollBarFftTimes =
+      new ScrollBar(client, "ScrollBarFftTimes", Qt::Vertical, QRect(409, 192, 16, 177),
+                    {.min = 1, .max = 200, .position = 1, .largeChange = 1});
 
   Label2 = new QLabel(client);
   PlaceControl(Label2, "Label2", QRect(432, 0, 193, 97));
@@ -140,8 +140,8 @@ void TFormMain::CreateMenu() {
   Exit1 = item(File1, "Exit1", "Exit");
   // Scoped to this window: the tone mixer is a window of its own, where typed keys play
   // notes, and these must not act there.
-  for (auto [action, keys] : {std::pair{Open, "Ctrl+O"}, {Save, "Ctrl+S"}, {New, "Ctrl+N"},
-                              {Exit1, "Ctrl+Q"}}) {
+  for (auto [action, keys] :
+       {std::pair{Open, "Ctrl+O"}, {Save, "Ctrl+S"}, {New, "Ctrl+N"}, {Exit1, "Ctrl+Q"}}) {
     action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
     action->setShortcutContext(Qt::WindowShortcut);
   }

@@ -4,10 +4,10 @@
 #include <QLabel>
 #include <QScreen>
 
-#include "ScrollBar.h"
-#include "WindowPlace.h"
-#include "main.h"
-#include "mix.h"
+#include "app/main.h"
+#include "app/mix.h"
+#include "ui/ScrollBar.h"
+#include "ui/WindowPlace.h"
 
 Tmixplay* TFormMain::mixplay() const { return mixplay_.data(); }
 
@@ -58,17 +58,10 @@ void TFormMain::fftmixClick() {
   if (!Sound.HasSound() || Busy() || !analysis_.HasArrays()) return;
   const MixSession::FftMix r = mixing_.StartFftMix([this] { return FindPeaks(); });
   switch (r) {
-    case MixSession::FftMix::Ignored:
-      return;
-    case MixSession::FftMix::TwoChannels:
-      ShowMessage("2channel", "error");
-      return;
-    case MixSession::FftMix::NoPeaks:
-      ShowMessage("fft", "error");
-      return;
-    case MixSession::FftMix::NoMemory:
-      ShowMessage("No Memory", "ERROR");
-      return;
+    case MixSession::FftMix::Ignored: return;
+    case MixSession::FftMix::TwoChannels: ShowMessage("2channel", "error"); return;
+    case MixSession::FftMix::NoPeaks: ShowMessage("fft", "error"); return;
+    case MixSession::FftMix::NoMemory: ShowMessage("No Memory", "ERROR"); return;
     case MixSession::FftMix::TakeOverInWindow:
       ShowBaseLabel();
       // Its activation takes the analysis over; an activation may come late or not at all

@@ -5,11 +5,11 @@
 #include <QPushButton>
 #include <memory>
 
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
-#include "main.h"
+#include "app/main.h"
 #include "model/PlayRange.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 void TFormMain::RepButtonClick() {
   // Out of reach while a start runs (its question included).
@@ -105,8 +105,7 @@ void TFormMain::MMWimData(WAVEHDR* hdr) {
       const int frames = int(view_.FftSize);
       StartPaintJob([frame, fmt, frames] {
         return std::optional<SoundView>(SoundView{frame->data(), std::int64_t(frame->size()),
-                                                  fmt.nChannels, fmt.wBitsPerSample, 0,
-                                                  frames});
+                                                  fmt.nChannels, fmt.wBitsPerSample, 0, frames});
       });
       ShowBaseFreq(FindPeaks());
       return;
@@ -115,11 +114,8 @@ void TFormMain::MMWimData(WAVEHDR* hdr) {
       ShowMessage("No pwavedata", "ERROR");
       StopRecording();
       return;
-    case Recorder::Data::Kind::Finished:
-      FinishRecording(d);
-      return;
+    case Recorder::Data::Kind::Finished: FinishRecording(d); return;
     case Recorder::Data::Kind::StopCleared:
-    case Recorder::Data::Kind::Ignored:
-      return;
+    case Recorder::Data::Kind::Ignored: return;
   }
 }

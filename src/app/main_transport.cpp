@@ -5,10 +5,10 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "PaintBox.h"
-#include "ScrollBar.h"
-#include "main.h"
+#include "app/main.h"
 #include "model/PlayRange.h"
+#include "ui/PaintBox.h"
+#include "ui/ScrollBar.h"
 
 bool TFormMain::OpenWaveOut() {
   const DeviceResult r = player_.OpenOut();
@@ -75,8 +75,8 @@ void TFormMain::PlayOrStop() {
 }
 
 void TFormMain::Timer1Timer() {
-  const Transport::Tick t = player_.OnTick(
-      {view_.FftSize, NewSound.RecBits, NewSound.RecSampleRate, Timer1->interval()});
+  const Transport::Tick t =
+      player_.OnTick({view_.FftSize, NewSound.RecBits, NewSound.RecSampleRate, Timer1->interval()});
   SyncTimer();
   if (t.positionFailed) {
     ShowMessage("error", "time");

@@ -4,14 +4,14 @@
 
 #include <QLabel>
 
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
 #include "analysis/mygraph.h"
 #include "analysis/mygraphthread.h"
 #include "analysis/viewgrid.h"
-#include "main.h"
+#include "app/main.h"
 #include "model/PlayRange.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 std::uint32_t TFormMain::SpectrumRate() const {
   // The held (or recording) sound's own rate; the settings' rate when nothing is held.
@@ -27,10 +27,10 @@ void TFormMain::DrawWave() {
 
 void TFormMain::DrawSpectrum() {
   if (!Sound.HasSound()) return;
-  const SpectrumDraw r = DrawSpectrumBox(
-      PaintBoxFft->Canvas(), Sound.ViewShown(player_.PlayPos(), int(view_.FftSize)),
-      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, view_.FftLevel},
-      analysis_.Arrays());
+  const SpectrumDraw r =
+      DrawSpectrumBox(PaintBoxFft->Canvas(), Sound.ViewShown(player_.PlayPos(), int(view_.FftSize)),
+                      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, view_.FftLevel},
+                      analysis_.Arrays());
   if (r == SpectrumDraw::SecondTransformFailed) ShowMessage("error", QString());
 }
 
@@ -59,10 +59,10 @@ void TFormMain::RedrawViewsAt(std::uint32_t offset) {
   ClearBox(PaintBoxGra->Canvas());
   DrawWaveBox(PaintBoxGra->Canvas(), view, WaveStyle{int(view_.WaveStep), view_.WaveTimes});
   ClearBox(PaintBoxFft->Canvas());
-  const SpectrumDraw r = DrawSpectrumBox(
-      PaintBoxFft->Canvas(), view,
-      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, view_.FftLevel},
-      analysis_.Arrays());
+  const SpectrumDraw r =
+      DrawSpectrumBox(PaintBoxFft->Canvas(), view,
+                      SpectrumStyle{SpectrumRate(), view_.FftTimes, view_.FftSpan, view_.FftLevel},
+                      analysis_.Arrays());
   if (r == SpectrumDraw::SecondTransformFailed) ShowMessage("error", QString());
   if (Sound.Format().nAvgBytesPerSec != 0) ShowBaseFreq(FindPeaks());
 }
@@ -151,7 +151,7 @@ void TFormMain::PaintBoxfftfilterMouseDown(int x, int) {
 
 bool TFormMain::FindPeaks() {
   return analysis_.FindPeaks({std::int32_t(view_.FftSize), Sound.Format().nSamplesPerSec,
-                             view_.FftLevel, view_.FilterFreq, !Busy()});
+                              view_.FftLevel, view_.FilterFreq, !Busy()});
 }
 
 void TFormMain::ShowBaseFreq(bool found) {

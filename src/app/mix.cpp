@@ -1,7 +1,7 @@
 // The tone mixer window's life cycle, the handlers of its sliders, edits, bank and notes,
 // the two paint boxes, the rebuild of the sound and the take-over of an analysis.
 
-#include "mix.h"
+#include "app/mix.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -10,18 +10,18 @@
 #include <algorithm>
 #include <iterator>
 
-#include "Edit.h"
-#include "FixedWindow.h"
-#include "PaintBox.h"
-#include "Prompts.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
-#include "MixerHost.h"
-#include "TrackBar.h"
 #include "analysis/SpectrumAnalysis.h"
+#include "app/MixerHost.h"
 #include "mixer/FrequencyScale.h"
 #include "mixer/MixSession.h"
 #include "mixer/NoteTable.h"
+#include "ui/Edit.h"
+#include "ui/FixedWindow.h"
+#include "ui/PaintBox.h"
+#include "ui/Prompts.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
+#include "ui/TrackBar.h"
 
 namespace {
 // The element (1 .. 30) of a table of the thirty controls that holds `sender`; 0 if none.
@@ -219,8 +219,7 @@ void Tmixplay::GenerateAndPlay() {
   // The block is resized and rewritten below: the device must have given it back first.
   host_.StopPlayback();
   switch (Mixer.Resize(TBmixtime->Position())) {
-    case ToneMixer::Rebuild::Done:
-      break;
+    case ToneMixer::Rebuild::Done: break;
     case ToneMixer::Rebuild::NoMemory:
       Report(QStringLiteral("No Memory"), QStringLiteral("ERROR"));
       return;

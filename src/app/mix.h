@@ -44,36 +44,36 @@ public:
   // ---- Controls (objectName = member name) ----
   TrackBar* freq = nullptr;  // base frequency, 1 .. 2000 Hz
   Edit* Edfreq = nullptr;
-  QLabel* Label3 = nullptr;  // "Freq"
-  QLabel* Label1 = nullptr;  // "Hz"
-  TrackBar* volume = nullptr;  // 0 .. 300
-  QLabel* Label4 = nullptr;    // "Amp"
-  QLabel* Label2 = nullptr;    // the volume
-  TrackBar* TBmixtime = nullptr;  // duration in tenths of a second, 1 .. 30
-  QLabel* Label5 = nullptr;       // "Time"
-  QLabel* LBmixtime = nullptr;    // the duration in seconds
-  QLabel* Label7 = nullptr;       // "s"
+  QLabel* Label3 = nullptr;        // "Freq"
+  QLabel* Label1 = nullptr;        // "Hz"
+  TrackBar* volume = nullptr;      // 0 .. 300
+  QLabel* Label4 = nullptr;        // "Amp"
+  QLabel* Label2 = nullptr;        // the volume
+  TrackBar* TBmixtime = nullptr;   // duration in tenths of a second, 1 .. 30
+  QLabel* Label5 = nullptr;        // "Time"
+  QLabel* LBmixtime = nullptr;     // the duration in seconds
+  QLabel* Label7 = nullptr;        // "s"
   TrackBar* TBlastwave = nullptr;  // fade-out in 5 ms steps, 1 .. 30
   QLabel* Label6 = nullptr;        // "Last"
   QLabel* LBlastwave = nullptr;
   // Element i (1 .. 30) stands for harmonic i + 30 * Bank; element 0 is unused.
-  std::array<TrackBar*, 31> AmpBars{};    // TrackBar1 .. 30: amplitude, top = 100
-  std::array<TrackBar*, 31> PhaseBars{};  // TrackBar31 .. 60: phase, -180 .. 180 degrees
-  std::array<Edit*, 31> PhaseEdits{};     // Edit1 .. 30: phase in degrees
-  PaintBox* PaintBox1 = nullptr;  // frequency scale under the amplitude sliders
-  PaintBox* PaintBox2 = nullptr;  // grid over the phase sliders
-  RadioGroup* frectimesRG = nullptr;  // "Times": the bank
-  QPushButton* reset = nullptr;       // "FFTReset"
-  QPushButton* reserphase = nullptr;  // "PhaseReset"
-  QPushButton* Transmit = nullptr;    // "OUT"
+  std::array<TrackBar*, 31> AmpBars{};         // TrackBar1 .. 30: amplitude, top = 100
+  std::array<TrackBar*, 31> PhaseBars{};       // TrackBar31 .. 60: phase, -180 .. 180 degrees
+  std::array<Edit*, 31> PhaseEdits{};          // Edit1 .. 30: phase in degrees
+  PaintBox* PaintBox1 = nullptr;               // frequency scale under the amplitude sliders
+  PaintBox* PaintBox2 = nullptr;               // grid over the phase sliders
+  RadioGroup* frectimesRG = nullptr;           // "Times": the bank
+  QPushButton* reset = nullptr;                // "FFTReset"
+  QPushButton* reserphase = nullptr;           // "PhaseReset"
+  QPushButton* Transmit = nullptr;             // "OUT"
   std::array<QPushButton*, 20> NoteButtons{};  // in the order of kNotes
-  RadioGroup* RGMemInOut = nullptr;    // "IN or OUT"
-  RadioGroup* RGBarMem = nullptr;      // "FFTMemory": slots 1 .. 5
-  QPushButton* FFtMemIn = nullptr;     // "FFTMEM": store
-  QPushButton* BtnFftmemClear = nullptr;  // "SET": no slot selected
-  QPushButton* Btnsave = nullptr;      // "FFTMemorySave"
-  QPushButton* BtnLoad = nullptr;      // "FFTMemoryLoad"
-  static const QString F2tFilter;      // "f2t (*.f2t)"
+  RadioGroup* RGMemInOut = nullptr;            // "IN or OUT"
+  RadioGroup* RGBarMem = nullptr;              // "FFTMemory": slots 1 .. 5
+  QPushButton* FFtMemIn = nullptr;             // "FFTMEM": store
+  QPushButton* BtnFftmemClear = nullptr;       // "SET": no slot selected
+  QPushButton* Btnsave = nullptr;              // "FFTMemorySave"
+  QPushButton* BtnLoad = nullptr;              // "FFTMemoryLoad"
+  static const QString F2tFilter;              // "f2t (*.f2t)"
 
   const ToneMixer& Model() const { return Mixer; }
 
@@ -130,6 +130,6 @@ private:
 
   MixerHost& host_;
   ToneMixer Mixer;
-  QTimer noteBuild_;  // single shot, 0 ms: the waiting note's GenerateAndPlay
+  QTimer noteBuild_;     // single shot, 0 ms: the waiting note's GenerateAndPlay
   bool closed_ = false;  // the close handler ran; keys still queued play nothing
 };

@@ -7,13 +7,13 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "Edit.h"
-#include "PaintBox.h"
-#include "PlaceControl.h"
-#include "RadioGroup.h"
-#include "TrackBar.h"
-#include "mix.h"
+#include "app/mix.h"
 #include "mixer/NoteTable.h"
+#include "ui/Edit.h"
+#include "ui/PaintBox.h"
+#include "ui/PlaceControl.h"
+#include "ui/RadioGroup.h"
+#include "ui/TrackBar.h"
 
 namespace {
 // Slider i of the thirty (1 .. 30) has its left edge here; its centre is kPitch / 2 on.
@@ -117,8 +117,8 @@ void Tmixplay::CreateControls() {
   int whites = 0;
   for (std::size_t n = 0; n < kNotes.size(); ++n) {
     const Note& note = kNotes[n];
-    const int left = note.Sharp() ? kKeysLeft + whites * kWhite - kSharp / 2
-                                  : kKeysLeft + whites++ * kWhite;
+    const int left =
+        note.Sharp() ? kKeysLeft + whites * kWhite - kSharp / 2 : kKeysLeft + whites++ * kWhite;
     NoteButtons[n] = note.Sharp()
                          ? MakeButton(this, note.name, note.caption, left, kBelow, kSharp, 22)
                          : MakeButton(this, note.name, note.caption, left, kBelow + 24, kWhite, 24);
@@ -128,8 +128,8 @@ void Tmixplay::CreateControls() {
   frectimesRG = new RadioGroup(this, "frectimesRG", "Times", QRect(208, 388, 136, 40),
                                {"1", "2", "3", "4"}, 4);
   frectimesRG->SetItemIndex(0);
-  RGMemInOut = new RadioGroup(this, "RGMemInOut", "IN or OUT", QRect(346, 388, 104, 40),
-                              {"IN", "OUT"}, 2);
+  RGMemInOut =
+      new RadioGroup(this, "RGMemInOut", "IN or OUT", QRect(346, 388, 104, 40), {"IN", "OUT"}, 2);
   RGMemInOut->SetItemIndex(0);
   RGBarMem = new RadioGroup(this, "RGBarMem", "FFTMemory", QRect(452, 388, 164, 40),
                             {"1", "2", "3", "4", "5"}, 5);

@@ -4,15 +4,15 @@
 #include <QGuiApplication>
 #include <QLabel>
 
-#include "ConfirmReplace.h"
-#include "Edit.h"
-#include "NativePath.h"
-#include "MixerHost.h"
-#include "Prompts.h"
-#include "RadioGroup.h"
-#include "TrackBar.h"
-#include "mix.h"
+#include "app/MixerHost.h"
+#include "app/mix.h"
 #include "mixer/MixerSettingsFile.h"
+#include "ui/ConfirmReplace.h"
+#include "ui/Edit.h"
+#include "ui/NativePath.h"
+#include "ui/Prompts.h"
+#include "ui/RadioGroup.h"
+#include "ui/TrackBar.h"
 
 namespace {
 constexpr int kIn = 0;  // RGMemInOut's items: "IN", "OUT"

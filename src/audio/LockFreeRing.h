@@ -31,7 +31,7 @@ class LockFreeRing {
                 "capacity must be a power of two, at least 2");
   static_assert(std::is_trivially_copyable_v<T>, "values are copied bytewise");
 
- public:
+public:
   static constexpr std::size_t kCapacity = Capacity;
 
   LockFreeRing() noexcept {
@@ -98,13 +98,12 @@ class LockFreeRing {
     const std::size_t end = Pushed();
     for (std::size_t pos = Popped(); static_cast<std::ptrdiff_t>(end - pos) > 0; ++pos) {
       const Slot& slot = slots_[pos & kMask];
-      if (slot.sequence.load(std::memory_order_acquire) == pos + 1 && pred(slot.value))
-        return true;
+      if (slot.sequence.load(std::memory_order_acquire) == pos + 1 && pred(slot.value)) return true;
     }
     return false;
   }
 
- private:
+private:
   static constexpr std::size_t kMask = Capacity - 1;
 
   struct Slot {

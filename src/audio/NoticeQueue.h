@@ -27,7 +27,7 @@ struct DeviceNotice {
 };
 
 class NoticeQueue final : public DeviceNoticeSink {
- public:
+public:
   static constexpr std::size_t kCapacity = 64;  // a power of two
 
   NoticeQueue();
@@ -66,7 +66,7 @@ class NoticeQueue final : public DeviceNoticeSink {
     return handed;
   }
 
- private:
+private:
   void Post(DeviceNotice notice) noexcept;
   void ClearWake();
 

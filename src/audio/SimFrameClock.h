@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class SimFrameClock {
- public:
+public:
   explicit SimFrameClock(std::uint32_t rate) : rate_(rate == 0 ? 1 : rate) {}
 
   // Frames completed within the next `us` microseconds.
@@ -28,8 +28,8 @@ class SimFrameClock {
 
   void Restart() { residue_ = 0; }  // the next frame starts now
 
- private:
+private:
   static constexpr std::uint64_t kMicros = 1'000'000;
-  std::uint64_t rate_;          // frames per second
-  std::uint64_t residue_ = 0;   // frame-microseconds towards the next frame, < 1 000 000
+  std::uint64_t rate_;         // frames per second
+  std::uint64_t residue_ = 0;  // frame-microseconds towards the next frame, < 1 000 000
 };

@@ -19,8 +19,21 @@ class SimulatedWaveOut;
 
 // Every device call, for refusals and counts.
 enum class SimCall : std::uint8_t {
-  OpenOut, PrepareOut, UnprepareOut, Write, GetPosition, Pause, ResetOut, CloseOut,
-  OpenIn, PrepareIn, UnprepareIn, AddBuffer, Start, ResetIn, CloseIn,
+  OpenOut,
+  PrepareOut,
+  UnprepareOut,
+  Write,
+  GetPosition,
+  Pause,
+  ResetOut,
+  CloseOut,
+  OpenIn,
+  PrepareIn,
+  UnprepareIn,
+  AddBuffer,
+  Start,
+  ResetIn,
+  CloseIn,
   kCount
 };
 
@@ -45,7 +58,7 @@ constexpr int kUnprepared = 34;   // write or add of a header that was not prepa
 using SimSignal = std::function<double(std::uint64_t frame)>;
 
 class SimHooks {
- public:
+public:
   virtual ~SimHooks() = default;
 
   // A device call begins: Ok, or the refusal it answers with, changing nothing.

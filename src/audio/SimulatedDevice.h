@@ -19,12 +19,12 @@
 
 #include "audio/DeviceNoticeSink.h"
 #include "audio/DeviceResult.h"
-#include "audio/SimHooks.h"
 #include "audio/SimFrameClock.h"
+#include "audio/SimHooks.h"
 #include "base/wavetypes.h"
 
 class SimulatedDevice {
- public:
+public:
   SimulatedDevice(const SimulatedDevice&) = delete;
   SimulatedDevice& operator=(const SimulatedDevice&) = delete;
 
@@ -34,9 +34,9 @@ class SimulatedDevice {
   // Virtual clock: let `dt` pass, posting the notices that fall due. Any thread.
   void AdvanceBy(std::chrono::microseconds dt);
 
- protected:
-  SimulatedDevice(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
-                  const WAVEFORMATEX& format, DeviceNoticeSink& sink);
+protected:
+  SimulatedDevice(std::shared_ptr<SimHooks> hooks, SimClockMode mode, const WAVEFORMATEX& format,
+                  DeviceNoticeSink& sink);
   virtual ~SimulatedDevice();
 
   // Real-clock mode only; the derived constructor calls StartWorker last. May throw
@@ -67,7 +67,7 @@ class SimulatedDevice {
   SimFrameClock clock_;
   bool closed_ = false;
 
- private:
+private:
   void WorkerLoop();
 
   std::condition_variable wake_;

@@ -15,9 +15,8 @@
 #include "audio/SimHooks.h"
 
 class SimulatedDevices : public AudioDevices {
- public:
-  static constexpr const char* kDefaultDescription =
-      "Simulated sound device (no sound card found)";
+public:
+  static constexpr const char* kDefaultDescription = "Simulated sound device (no sound card found)";
 
   explicit SimulatedDevices(SimClockMode mode, std::string description = kDefaultDescription,
                             std::shared_ptr<SimHooks> hooks = std::make_shared<SimHooks>());
@@ -33,7 +32,7 @@ class SimulatedDevices : public AudioDevices {
   // Empty when the device can take `format`, otherwise why not (one English line).
   static std::string FormatProblem(const WAVEFORMATEX& format);
 
- private:
+private:
   std::shared_ptr<SimHooks> hooks_;
   SimClockMode mode_;
   std::string description_;

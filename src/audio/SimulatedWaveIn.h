@@ -18,10 +18,10 @@
 #include "audio/WaveInDevice.h"
 
 class SimulatedWaveIn final : public WaveInDevice, public SimulatedDevice {
- public:
+public:
   // The format must already have been checked. Registers with `hooks`.
-  SimulatedWaveIn(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
-                  const WAVEFORMATEX& format, DeviceNoticeSink& sink, SimSignal signal);
+  SimulatedWaveIn(std::shared_ptr<SimHooks> hooks, SimClockMode mode, const WAVEFORMATEX& format,
+                  DeviceNoticeSink& sink, SimSignal signal);
   ~SimulatedWaveIn() override;
 
   DeviceResult Prepare(WAVEHDR& hdr) override;
@@ -43,7 +43,7 @@ class SimulatedWaveIn final : public WaveInDevice, public SimulatedDevice {
   std::size_t QueuedBuffers();
   std::uint64_t FramesCaptured();  // since open or the last Reset, buffers or not
 
- private:
+private:
   bool RunningLocked() const override;
   std::optional<std::uint64_t> FramesToNextEventLocked() const override;
   void ConsumeFramesLocked(std::uint64_t frames) override;
@@ -54,8 +54,8 @@ class SimulatedWaveIn final : public WaveInDevice, public SimulatedDevice {
   std::deque<WAVEHDR*> queue_;    // added buffers not yet returned; front fills
   std::uint32_t headFilled_ = 0;  // bytes already in the front buffer
   bool started_ = false;
-  std::uint64_t frames_ = 0;      // frames captured since open or Reset
-  std::uint64_t delivered_ = 0;   // bytes of those frames put in buffers or lost
+  std::uint64_t frames_ = 0;                // frames captured since open or Reset
+  std::uint64_t delivered_ = 0;             // bytes of those frames put in buffers or lost
   std::uint64_t cachedFrame_ = UINT64_MAX;  // frame whose bytes are in cachedBytes_
   std::array<std::uint8_t, 4> cachedBytes_{};
 };

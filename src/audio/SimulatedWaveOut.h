@@ -14,10 +14,10 @@
 #include "audio/WaveOutDevice.h"
 
 class SimulatedWaveOut final : public WaveOutDevice, public SimulatedDevice {
- public:
+public:
   // The format must already have been checked. Registers with `hooks`.
-  SimulatedWaveOut(std::shared_ptr<SimHooks> hooks, SimClockMode mode,
-                   const WAVEFORMATEX& format, DeviceNoticeSink& sink);
+  SimulatedWaveOut(std::shared_ptr<SimHooks> hooks, SimClockMode mode, const WAVEFORMATEX& format,
+                   DeviceNoticeSink& sink);
   ~SimulatedWaveOut() override;
 
   DeviceResult Prepare(WAVEHDR& hdr) override;
@@ -42,15 +42,15 @@ class SimulatedWaveOut final : public WaveOutDevice, public SimulatedDevice {
   bool Paused() const;
   std::size_t QueuedBlocks();
 
- private:
+private:
   bool RunningLocked() const override;
   std::optional<std::uint64_t> FramesToNextEventLocked() const override;
   void ConsumeFramesLocked(std::uint64_t frames) override;
   bool QueuedLocked(const WAVEHDR& hdr) const;
   void ReturnAllLocked();  // every queued block done, oldest first, one notice each
 
-  std::deque<WAVEHDR*> queue_;     // written blocks not yet done; front plays
-  std::uint32_t headPlayed_ = 0;   // bytes of the front block already played
-  std::uint64_t played_ = 0;       // bytes played since open or Reset
+  std::deque<WAVEHDR*> queue_;    // written blocks not yet done; front plays
+  std::uint32_t headPlayed_ = 0;  // bytes of the front block already played
+  std::uint64_t played_ = 0;      // bytes played since open or Reset
   bool paused_ = false;
 };

@@ -113,8 +113,8 @@ std::uint8_t* MapBlock(std::size_t bytes, bool& failed) {
   std::lock_guard<std::mutex> guard(mappingsLock);
   if (mappingCount == kMaxMappings) return nullptr;
   const std::size_t length = RoundUp(bytes, PageBytes());
-  std::uint8_t* block = bytes <= kMaxMappedBytes ? MapAligned(length, PROT_READ | PROT_WRITE)
-                                                 : nullptr;
+  std::uint8_t* block =
+      bytes <= kMaxMappedBytes ? MapAligned(length, PROT_READ | PROT_WRITE) : nullptr;
   if (!block) {
     failed = true;
     return nullptr;
@@ -147,8 +147,8 @@ void* ResizeMapping(Mapping& m, std::size_t bytes, std::size_t zeroFrom) {
     // the block would reach 2 MiB off a 2 MiB boundary (it grew from a smaller one); then
     // the pages move to a new aligned range. Neither copies a byte.
     const bool aligned = reinterpret_cast<std::uintptr_t>(block) % kHugePage == 0;
-    const bool inPlace = bytes <= kMaxMappedBytes && (aligned || length < kHugePage ||
-                                                      length < oldLength);
+    const bool inPlace =
+        bytes <= kMaxMappedBytes && (aligned || length < kHugePage || length < oldLength);
     void* moved = inPlace ? mremap(block, oldLength, length, 0) : MAP_FAILED;
     if (moved == MAP_FAILED && length > oldLength && bytes <= kMaxMappedBytes) {
       if (std::uint8_t* target = MapAligned(length, PROT_NONE)) {

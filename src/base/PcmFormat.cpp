@@ -46,8 +46,7 @@ PcmFault PcmFormatFault(const WAVEFORMATEX& f, const PcmLimits& limits) {
   if (!WidthTaken(f.wBitsPerSample, limits)) return PcmFault::Bits;
   if (f.nChannels < limits.minChannels || f.nChannels > limits.maxChannels)
     return PcmFault::Channels;
-  if (f.nSamplesPerSec < limits.minRate || f.nSamplesPerSec > limits.maxRate)
-    return PcmFault::Rate;
+  if (f.nSamplesPerSec < limits.minRate || f.nSamplesPerSec > limits.maxRate) return PcmFault::Rate;
   if (WidthKnown(f.wBitsPerSample) ? f.nBlockAlign != PcmFrameBytes(f) : f.nBlockAlign == 0)
     return PcmFault::BlockAlign;
   if (limits.bytesPerSecondChecked && f.nAvgBytesPerSec != BytesPerSecond(f))
@@ -59,10 +58,8 @@ std::string PcmFormatProblem(const WAVEFORMATEX& f, const PcmLimits& limits) {
   const std::string unsupported = "Unsupported sound format: ";
   const std::string inconsistent = "Inconsistent sound format: ";
   switch (PcmFormatFault(f, limits)) {
-    case PcmFault::None:
-      return {};
-    case PcmFault::Tag:
-      return unsupported + "format tag " + N(f.wFormatTag) + " is not PCM (1).";
+    case PcmFault::None: return {};
+    case PcmFault::Tag: return unsupported + "format tag " + N(f.wFormatTag) + " is not PCM (1).";
     case PcmFault::Bits:
       return unsupported + N(f.wBitsPerSample) + " bits per sample (" + Widths(limits) + ").";
     case PcmFault::Channels:

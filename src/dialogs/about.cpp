@@ -1,4 +1,4 @@
-#include "about.h"
+#include "dialogs/about.h"
 
 #include <QFontMetrics>
 #include <QFrame>

@@ -1,10 +1,10 @@
-#include "recbitsamp.h"
+#include "dialogs/recbitsamp.h"
 
 #include <QFrame>
 #include <QPushButton>
 
-#include "RadioGroup.h"
 #include "model/NewSoundSettings.h"
+#include "ui/RadioGroup.h"
 
 Tbitsampling::Tbitsampling(NewSoundSettings& settings, QWidget* owner)
     : QDialog(owner), settings_(settings) {

@@ -1,11 +1,11 @@
-#include "slowrec.h"
+#include "dialogs/slowrec.h"
 
 #include <QFrame>
 #include <QPushButton>
 
-#include "RadioGroup.h"
 #include "base/nearest.h"
 #include "model/NewSoundSettings.h"
+#include "ui/RadioGroup.h"
 
 namespace {
 constexpr double kSeconds[5] = {0.2, 0.4, 0.6, 0.8, 1.0};

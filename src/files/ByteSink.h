@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class ByteSink {
- public:
+public:
   virtual ~ByteSink() = default;
 
   // Current write position in bytes from the start.

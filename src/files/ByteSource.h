@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class ByteSource {
- public:
+public:
   virtual ~ByteSource() = default;
 
   // Total bytes in the source, fixed when it was opened.

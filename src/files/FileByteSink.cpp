@@ -191,8 +191,8 @@ void FileByteSink::WriteBehind() {
   if (position_ - flushStarted_ < kStep) return;  // also after a seek back to patch a size
   const std::int64_t count = position_ - flushStarted_;
   // An I/O error already fails the save; a file system that cannot do this is left to fsync.
-  if (sync_file_range(fd_, flushStarted_, count, SYNC_FILE_RANGE_WRITE) != 0 &&
-      errno != EINVAL && errno != ENOSYS && errno != ESPIPE)
+  if (sync_file_range(fd_, flushStarted_, count, SYNC_FILE_RANGE_WRITE) != 0 && errno != EINVAL &&
+      errno != ENOSYS && errno != ESPIPE)
     flushFailed_ = true;
   flushStarted_ = position_;
 }

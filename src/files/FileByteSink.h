@@ -33,7 +33,7 @@
 #include "files/ParentDirectory.h"
 
 class FileByteSink : public ByteSink {
- public:
+public:
   // Test hook: failures that the next Create() and the sink it makes will meet, as a full
   // disk or a failing file system would cause them. InjectFaults arms the next Create()
   // only; that call disarms the hook.
@@ -75,20 +75,20 @@ class FileByteSink : public ByteSink {
   // True when the writes go into the target itself (for tests and the report).
   bool InPlace() const { return inPlace_; }
 
- private:
+private:
   FileByteSink() = default;
   bool OpenInPlace(std::int64_t finalBytes);
   void WriteBehind();
   // In place: the old contents back, at their old length, flushed.
   void Restore();
 
-  ParentDirectory dir_;  // the target's directory; the temp file and the target live here
+  ParentDirectory dir_;   // the target's directory; the temp file and the target live here
   std::string tempName_;  // Replace: set once the temporary file exists
   int fd_ = -1;
   bool committed_ = false;
   bool inPlace_ = false;
-  HeapBytes kept_;               // in place: the old contents
-  std::int64_t keptBytes_ = 0;   // in place: their length
+  HeapBytes kept_;              // in place: the old contents
+  std::int64_t keptBytes_ = 0;  // in place: their length
   std::int64_t position_ = 0;
   std::int64_t written_ = 0;
   std::int64_t end_ = 0;           // the furthest byte written, +1

@@ -13,8 +13,7 @@ std::unique_ptr<FileByteSource> FileByteSource::Open(const std::string& path) {
   ParentDirectory dir;
   if (!dir.Open(path)) return nullptr;
   // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused just below.
-  const int fd =
-      openat(dir.Fd(), dir.Name().c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  const int fd = openat(dir.Fd(), dir.Name().c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return nullptr;
   struct stat st {};
   if (fstat(fd, &st) != 0) {
@@ -72,7 +71,7 @@ std::int64_t FileByteSource::ReadOverZeros(std::uint8_t* buffer, std::size_t cou
   while (position_ < end) {
     off_t data = lseek(fd_, static_cast<off_t>(position_), SEEK_DATA);
     if (data < 0) {
-      if (errno != ENXIO) break;  // no hole support here: read the rest as it is
+      if (errno != ENXIO) break;       // no hole support here: read the rest as it is
       data = static_cast<off_t>(end);  // only a hole up to the end
     }
     if (data > position_) {

@@ -10,7 +10,7 @@
 #include "files/ByteSource.h"
 
 class FileByteSource : public ByteSource {
- public:
+public:
   // Opens `path` for reading; nullptr (errno set) when it cannot be opened or is not a
   // regular file.
   static std::unique_ptr<FileByteSource> Open(const std::string& path);
@@ -26,7 +26,7 @@ class FileByteSource : public ByteSource {
   // system cannot tell them.
   std::int64_t ReadOverZeros(std::uint8_t* buffer, std::size_t count) override;
 
- private:
+private:
   FileByteSource(int fd, std::int64_t size) : fd_(fd), size_(size) {}
 
   int fd_;

@@ -8,7 +8,7 @@
 #include "files/ByteSink.h"
 
 class MemoryByteSink : public ByteSink {
- public:
+public:
   // writeLimit: total bytes the sink accepts over all writes (overwrites count too);
   // negative for no limit.
   explicit MemoryByteSink(std::int64_t writeLimit = -1) : writeLimit_(writeLimit) {}
@@ -19,7 +19,7 @@ class MemoryByteSink : public ByteSink {
 
   const std::vector<std::uint8_t>& Bytes() const { return bytes_; }
 
- private:
+private:
   std::vector<std::uint8_t> bytes_;
   std::int64_t position_ = 0;
   std::int64_t writeLimit_;

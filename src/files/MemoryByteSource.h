@@ -8,7 +8,7 @@
 #include "files/ByteSource.h"
 
 class MemoryByteSource : public ByteSource {
- public:
+public:
   MemoryByteSource(const std::uint8_t* data, std::size_t size);
 
   std::int64_t Size() const override;
@@ -16,7 +16,7 @@ class MemoryByteSource : public ByteSource {
   bool Seek(std::int64_t position) override;
   std::int64_t Read(std::uint8_t* buffer, std::size_t count) override;
 
- private:
+private:
   const std::uint8_t* data_;
   std::size_t size_;
   std::int64_t position_ = 0;

@@ -7,7 +7,7 @@
 #include <string>
 
 class ParentDirectory {
- public:
+public:
   ParentDirectory() = default;
   ~ParentDirectory();
   ParentDirectory(const ParentDirectory&) = delete;
@@ -24,7 +24,7 @@ class ParentDirectory {
   // The directory part as given ("." for a bare name, "/" for the root).
   const std::string& DirPath() const { return dirPath_; }
 
- private:
+private:
   void Close();
 
   int fd_ = -1;

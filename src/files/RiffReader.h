@@ -21,7 +21,7 @@
 #include "files/RiffChunk.h"
 
 class RiffReader {
- public:
+public:
   // Bytes of header buffer; tests and fuzzing pass small sizes to reach its edges.
   static constexpr std::size_t kBufferBytes = std::size_t{64} << 10;
 
@@ -54,7 +54,7 @@ class RiffReader {
   // The last search failed because `progress` asked to stop.
   bool Cancelled() const { return cancelled_; }
 
- private:
+private:
   // `count` header bytes at `position`, from the buffer; nullptr when the source does not
   // hold them all (or cannot be read).
   const std::uint8_t* Peek(std::int64_t position, std::size_t count);
@@ -66,15 +66,15 @@ class RiffReader {
   // identifier is not `id`): then true, `position` at that header. False when none
   // matched, the source ran out, or the walk was cancelled.
   template <class Match>
-  bool Walk(std::int64_t& position, std::int64_t end, std::int64_t headerBytes,
-            std::uint32_t id, Match match);
+  bool Walk(std::int64_t& position, std::int64_t end, std::int64_t headerBytes, std::uint32_t id,
+            Match match);
 
   ByteSource& source_;
   ProgressCallback progress_;
   std::size_t bufferBytes_;
   std::unique_ptr<std::uint8_t[]> buffer_;  // taken at the first header read
-  std::int64_t bufferStart_ = 0;  // file offset of buffer_[0]
-  std::int64_t bufferEnd_ = 0;    // file offset after the last valid byte
-  std::int64_t nextReport_;       // the walk reports when it reaches this offset
+  std::int64_t bufferStart_ = 0;            // file offset of buffer_[0]
+  std::int64_t bufferEnd_ = 0;              // file offset after the last valid byte
+  std::int64_t nextReport_;                 // the walk reports when it reaches this offset
   bool cancelled_ = false;
 };

@@ -42,8 +42,7 @@ bool RiffWriter::Ascend(RiffChunk& chunk) {
     const std::int64_t after = sink_.Tell();
     std::uint8_t field[4];
     LittleEndian::PutU32(field, size);
-    if (!sink_.Seek(chunk.dataOffset - 4) || !WriteAll(field, sizeof field) ||
-        !sink_.Seek(after))
+    if (!sink_.Seek(chunk.dataOffset - 4) || !WriteAll(field, sizeof field) || !sink_.Seek(after))
       return false;
     chunk.size = size;
   }

@@ -10,7 +10,7 @@
 #include "files/RiffChunk.h"
 
 class RiffWriter {
- public:
+public:
   explicit RiffWriter(ByteSink& sink) : sink_(sink) {}
 
   // Writes "RIFF", a provisional size of 0 and riff.formType at the current position, and
@@ -31,7 +31,7 @@ class RiffWriter {
   // the sink refused a byte or the chunk grew beyond 4 GiB - 1.
   bool Ascend(RiffChunk& chunk);
 
- private:
+private:
   bool WriteAll(const std::uint8_t* data, std::size_t count);
 
   ByteSink& sink_;

@@ -71,8 +71,8 @@ Sound Locate(ByteSource& source, WAVEFORMATEX& format, const ProgressCallback& p
 
 // Reads `size` bytes at the source's position into `dest`, which holds zeros, one
 // progress step at a time.
-Filled Fill(ByteSource& source, std::uint8_t* dest, std::int64_t size,
-            std::uint16_t frameBytes, const ProgressCallback& progress) {
+Filled Fill(ByteSource& source, std::uint8_t* dest, std::int64_t size, std::uint16_t frameBytes,
+            const ProgressCallback& progress) {
   if (progress && !progress(0, size)) return {WaveReadStatus::Cancelled};
   std::int64_t done = 0;
   while (done < size) {
@@ -102,7 +102,8 @@ Result Read(ByteSource& source, WAVEFORMATEX& format, const ProgressCallback& pr
   if (sound.status != WaveReadStatus::Ok) return Failed(sound.status);
   // Zeroed so that holes in a sparse file need not be written; a large block is zero
   // already and its pages are taken as the read fills them.
-  HeapBytes block(static_cast<std::uint8_t*>(Heap::AllocZeroed(static_cast<std::size_t>(sound.size))));
+  HeapBytes block(
+      static_cast<std::uint8_t*>(Heap::AllocZeroed(static_cast<std::size_t>(sound.size))));
   if (!block) return Failed(WaveReadStatus::NoMemory);
   const Filled filled = Fill(source, block.get(), sound.size, format.nBlockAlign, progress);
   if (filled.status != WaveReadStatus::Ok) return Failed(filled.status);
@@ -154,8 +155,10 @@ WaveReadStatus Append(ByteSource& source, HeldSound& held, const ProgressCallbac
   const Filled filled = Fill(source, tail + pad, sound.size, format.nBlockAlign, progress);
   if (filled.status != WaveReadStatus::Ok) {
     // The held bytes were never touched; give back what the growth took where possible.
-    if (!hadBlock) held.data.reset();
-    else if (had > 0) (void)Resize(held.data, had, had);
+    if (!hadBlock)
+      held.data.reset();
+    else if (had > 0)
+      (void)Resize(held.data, had, had);
     return filled.status;
   }
   const std::int64_t added = pad + filled.bytes;

@@ -16,8 +16,7 @@ WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint
   RiffChunk fmt{.id = FourCC("fmt "), .size = kWaveFormatExBytes};
   if (!writer.CreateChunk(fmt)) return WaveSaveStatus::NoFmt;
   const WaveFormatCodec::Bytes record = WaveFormatCodec::Encode(format);
-  if (writer.Write(record.data(), record.size()) != record.size())
-    return WaveSaveStatus::NoFmtSize;
+  if (writer.Write(record.data(), record.size()) != record.size()) return WaveSaveStatus::NoFmtSize;
   if (!writer.Ascend(fmt)) return WaveSaveStatus::NoAsend;
 
   RiffChunk chunk{.id = FourCC("data"), .size = size};
@@ -25,8 +24,8 @@ WaveSaveStatus Write(ByteSink& sink, const WAVEFORMATEX& format, const std::uint
   if (size > 0 && !data) return WaveSaveStatus::NoWrite;
   if (progress && !progress(0, size)) return WaveSaveStatus::Cancelled;
   for (std::uint32_t done = 0; done < size;) {
-    const auto step = static_cast<std::uint32_t>(
-        std::min<std::size_t>(size - done, kProgressStepBytes));
+    const auto step =
+        static_cast<std::uint32_t>(std::min<std::size_t>(size - done, kProgressStepBytes));
     if (writer.Write(data + done, step) != step) return WaveSaveStatus::NoWrite;
     done += step;
     if (progress && !progress(done, size)) return WaveSaveStatus::Cancelled;

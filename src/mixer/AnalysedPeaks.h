@@ -13,10 +13,10 @@
 #include "mixer/HarmonicSet.h"
 
 struct AnalysedPeaks {
-  std::uint32_t PeakCount = 0;                                // 0 .. 119; more is read as 119
-  std::span<const std::uint32_t, kPeakSlots> PeakHarmonic;    // 1-based, strictly rising
-  std::span<const double, kPeakSlots> PeakLevel;              // 0 .. 50
-  std::span<const TComplex, kPeakSlots> PeakValue;            // the spectrum at each peak
+  std::uint32_t PeakCount = 0;                              // 0 .. 119; more is read as 119
+  std::span<const std::uint32_t, kPeakSlots> PeakHarmonic;  // 1-based, strictly rising
+  std::span<const double, kPeakSlots> PeakLevel;            // 0 .. 50
+  std::span<const TComplex, kPeakSlots> PeakValue;          // the spectrum at each peak
 };
 
 // Copies the peaks into `set` by harmonic number:

@@ -27,8 +27,8 @@ void PutF64(std::uint8_t* p, double v) {
 }
 
 double GetF64(const std::uint8_t* p) {
-  return std::bit_cast<double>(LittleEndian::GetU32(p) |
-                               std::uint64_t{LittleEndian::GetU32(p + 4)} << 32);
+  return std::bit_cast<double>(LittleEndian::GetU32(p) | std::uint64_t{LittleEndian::GetU32(p + 4)}
+                                                             << 32);
 }
 
 // Walks one slot's fields in file order; `io` reads into them or writes them out and says
@@ -46,7 +46,7 @@ bool TransferSlot(Io& io, MemorySlot& slot) {
 
 // Lays the fields out in a block in memory; the file gets the whole block in one write.
 class FieldWriter {
- public:
+public:
   explicit FieldWriter(std::uint8_t* out) : out_(out) {}
 
   bool I32(std::int32_t v) {
@@ -64,7 +64,7 @@ class FieldWriter {
     return true;
   }
 
- private:
+private:
   std::uint8_t* Take(std::size_t n) {
     std::uint8_t* at = out_;
     out_ += n;
@@ -75,7 +75,7 @@ class FieldWriter {
 };
 
 class FieldReader {
- public:
+public:
   explicit FieldReader(ByteSource& source) : source_(source) {}
 
   // Each leaves `v` unchanged unless the whole field was read.
@@ -106,7 +106,7 @@ class FieldReader {
             "Read error: " + Quoted(path) + " at byte " + std::to_string(offset_) + Reason(error_)};
   }
 
- private:
+private:
   bool Take(std::uint8_t* b, std::size_t n) {
     errno = 0;
     const std::int64_t got = source_.Read(b, n);
@@ -147,8 +147,7 @@ MixerFileStatus Save(const std::string& path, const SpectrumMemory& memory) {
                                    Reason(errno)};
   errno = 0;
   switch (sink->Commit()) {
-    case FileByteSink::CommitResult::Done:
-      return {};
+    case FileByteSink::CommitResult::Done: return {};
     case FileByteSink::CommitResult::SyncFailed:
       return {Code::FlushFailed, "Cannot write file " + Quoted(path) + " to disk" + Reason(errno)};
     case FileByteSink::CommitResult::RenameFailed:

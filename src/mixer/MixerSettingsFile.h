@@ -15,7 +15,7 @@
 #include "mixer/SpectrumMemory.h"
 
 namespace MixerSettingsFile {
-constexpr std::int64_t kSlotBytes = 12 + 28 * kHarmonics;  // 3372
+constexpr std::int64_t kSlotBytes = 12 + 28 * kHarmonics;                 // 3372
 constexpr std::int64_t kFileBytes = SpectrumMemory::kSlots * kSlotBytes;  // 16860
 
 // Writes all five slots to `path` (UTF-8, any length, taken as given: the caller adds

@@ -32,7 +32,7 @@
 
 class PhasorBank {
 public:
-  static constexpr int kChunk = 256;  // samples per call of Next at most
+  static constexpr int kChunk = 256;          // samples per call of Next at most
   static constexpr double kErrorPerStep = 6;  // units of u * A_k per step since the anchor
   static constexpr double kErrorFixed = 32;   // units of u * A_k, plus |phi_k| u
 

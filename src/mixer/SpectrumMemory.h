@@ -9,7 +9,7 @@
 #include "mixer/MemorySlot.h"
 
 class SpectrumMemory {
- public:
+public:
   static constexpr int kSlots = 5;
 
   // True for a slot number 0 .. 4 (the window's "no slot selected" is -1).
@@ -22,6 +22,6 @@ class SpectrumMemory {
   // HarmCount is raw: use Harmonics.VisitedCount() wherever it bounds a table.
   std::optional<MemorySlot> Recall(int slot) const;
 
- private:
+private:
   std::array<MemorySlot, kSlots> slots_{};
 };

@@ -42,7 +42,7 @@ struct SynthPlan {
   std::int64_t D;      // fade-out samples, >= 1
   std::int32_t freq;   // f0, Hz
   double volume;
-  bool silent;         // the whole block is silence, nothing to sum
+  bool silent;  // the whole block is silence, nothing to sum
   // rate / gcd(f0, rate): every term's angle 2*pi*f0*k*n/rate moves on by a whole number of
   // turns in this many samples, so the exact sum repeats (the formula in double does not
   // quite: its argument is rounded afresh at every n). 1 when the rate is 0.
@@ -60,8 +60,7 @@ struct SynthPlan {
     Real s = 0;
     for (int j = 0; j < termCount; ++j) {
       const Term& t = terms[j];
-      const Real arg =
-          ((kTwoPi * Real(freq)) * Real(t.k) * Real(n)) / Real(rate) + Real(t.phase);
+      const Real arg = ((kTwoPi * Real(freq)) * Real(t.k) * Real(n)) / Real(rate) + Real(t.phase);
       s += std::sin(arg) * Real(t.amplitude);
     }
     return s;

@@ -126,8 +126,8 @@ bool SynthesizePlan(const SynthPlan& plan, std::span<std::uint8_t> block, int ma
   std::thread second;
   if (maxThreads >= 2 && mid > 0 && sums * plan.termCount >= kThreadTerms) {
     try {
-      second = std::thread(SynthesizeRange, std::cref(plan), std::cref(margin), path,
-                           block.data(), mid, sums, std::ref(overflow));
+      second = std::thread(SynthesizeRange, std::cref(plan), std::cref(margin), path, block.data(),
+                           mid, sums, std::ref(overflow));
     } catch (const std::system_error&) {
       // No thread to be had: the calling thread does it all.
     }

@@ -17,8 +17,7 @@ void ToneMixer::TakeShownBlock() {
 namespace {
 // The mixer's block as far as both the mixer's size and the document's reach: the document
 // bounds the writing, whatever the mixer last heard of the size.
-std::span<std::uint8_t> Bytes(SoundDocument& sound, SoundDocument::Handle h,
-                              std::int32_t size) {
+std::span<std::uint8_t> Bytes(SoundDocument& sound, SoundDocument::Handle h, std::int32_t size) {
   const std::span<std::uint8_t> block = sound.Bytes(h);
   return block.first(std::min(block.size(), std::size_t(std::max(size, 0))));
 }
@@ -117,8 +116,8 @@ ToneMixer::Written ToneMixer::Synthesize() {
   if (!sound_.Resolve(block_) || (bits != 8 && bits != 16)) return Written::Nothing;
   const std::span<std::uint8_t> bytes = Bytes(sound_, block_, size_);
   const std::uint32_t rate = format_.nSamplesPerSec;
-  const bool silenced = bits == 8 ? Synthesize8(bytes, rate, set_, tone_)
-                                  : Synthesize16(bytes, rate, set_, tone_);
+  const bool silenced =
+      bits == 8 ? Synthesize8(bytes, rate, set_, tone_) : Synthesize16(bytes, rate, set_, tone_);
   return silenced ? Written::Silence : Written::Sound;
 }
 

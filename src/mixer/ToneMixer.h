@@ -27,7 +27,7 @@
 #include "model/SoundDocument.h"
 
 class ToneMixer {
- public:
+public:
   static constexpr int kBankSize = 30;  // sliders per bank
   static constexpr int kBanks = 4;      // banks 0 .. 3: harmonics 1 .. 120
 
@@ -112,7 +112,7 @@ class ToneMixer {
 
   const HarmonicSet& Set() const { return set_; }
 
- private:
+private:
   SoundDocument& sound_;
   SoundDocument::Handle block_;
   WAVEFORMATEX format_;

@@ -28,8 +28,7 @@ int Run(const std::string& path, std::uint32_t fftSize, std::ostream& out, std::
   const WaveReader::Result r = WaveReader::ReadFile(path, format);
   const HeapBytes& block = r.data;
   if (r.status != WaveReadStatus::Ok) {
-    err << "kelvor: " << path << ": " << WaveFileProblem::Describe(path, r.status, format)
-        << '\n';
+    err << "kelvor: " << path << ": " << WaveFileProblem::Describe(path, r.status, format) << '\n';
     return 1;
   }
   // Open gives the sound to the output device, which plays only what it can index.

@@ -17,11 +17,11 @@ struct CommandLine {
   enum class Mode { Window, Version, Help, Analyse, Error };
 
   Mode mode = Mode::Window;
-  std::string file;        // Window: opened at start (empty: none); Analyse: the file read
-  std::string screenshot;  // Window: the PNG written after start-up before the program ends
-  bool mixer = false;      // Window: the tone mixer opens at start (by fftmix on `file`)
+  std::string file;             // Window: opened at start (empty: none); Analyse: the file read
+  std::string screenshot;       // Window: the PNG written after start-up before the program ends
+  bool mixer = false;           // Window: the tone mixer opens at start (by fftmix on `file`)
   std::uint32_t fftSize = 512;  // Analyse: frames per window, a power of two 256 .. 4096
-  std::string error;       // Error: what is wrong, one line
+  std::string error;            // Error: what is wrong, one line
   // Error only: a single-dash argument was refused; it may be one of the toolkit's own
   // options (-platform, -style ...), which the toolkit takes out of the arguments.
   bool toolkitOption = false;

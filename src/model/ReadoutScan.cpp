@@ -36,8 +36,8 @@ void LoadWindow(const std::uint8_t* frame, int bits, int channels, int N, const 
 // The same, eight samples at a time (N is a multiple of 8); the values are exact integers
 // before the one multiplication, so they are the same as above.
 __attribute__((target("avx2,fma"))) void LoadWindowAvx2(const std::uint8_t* frame, int bits,
-                                                          int channels, int N, const double* w,
-                                                          double* input) {
+                                                        int channels, int N, const double* w,
+                                                        double* input) {
   const __m256i silence = _mm256_set1_epi32(128);
   for (int i = 0; i < N; i += 8) {
     const std::uint8_t* p = frame + i * channels * (bits / 8);  // frame i
@@ -45,7 +45,7 @@ __attribute__((target("avx2,fma"))) void LoadWindowAvx2(const std::uint8_t* fram
     const __m128i half = bits == 8 && channels == 1
                              ? _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))
                              : _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    __m256i v;  // eight samples as int32
+    __m256i v;                        // eight samples as int32
     if (bits == 16 && channels == 2)  // the upper half of each 32-bit frame
       v = _mm256_srai_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)), 16);
     else if (bits == 16)
@@ -115,8 +115,8 @@ std::int64_t ReadoutScan::WindowCount(const WAVEFORMATEX& format, const std::uin
   if (!data || size <= 0 || format.nSamplesPerSec == 0 ||
       (format.nChannels != 1 && format.nChannels != 2) ||
       (format.wBitsPerSample != 8 && format.wBitsPerSample != 16) ||
-      format.nBlockAlign != format.nChannels * format.wBitsPerSample / 8 || N < 256 ||
-      N > 4096 || !IsFftSize(std::int32_t(N)))
+      format.nBlockAlign != format.nChannels * format.wBitsPerSample / 8 || N < 256 || N > 4096 ||
+      !IsFftSize(std::int32_t(N)))
     return 0;
   return size / (std::int64_t(N) * format.nBlockAlign);
 }
@@ -135,8 +135,8 @@ void ReadoutScan::Run(const WAVEFORMATEX& format, const std::uint8_t* data, std:
   for (int t = 1; t < threads_ && done < out.size(); ++t, done += per) {
     const std::size_t count = std::min(per, out.size() - done);
     try {
-      helpers.emplace_back(Scan, std::cref(job), std::ref(workers_[t]),
-                           first + std::int64_t(done), out.subspan(done, count));
+      helpers.emplace_back(Scan, std::cref(job), std::ref(workers_[t]), first + std::int64_t(done),
+                           out.subspan(done, count));
     } catch (const std::system_error&) {
       break;  // no thread to be had: the calling thread does the rest
     }

@@ -19,8 +19,8 @@ std::vector<ReadoutTrack::Point> ReadoutTrack::Of(const WAVEFORMATEX& format,
     // A search always follows the transform: idle, as in a window that neither plays nor
     // records.
     if (TransformReadoutChannel(view, analysis.Arrays()) &&
-        analysis.FindPeaks({std::int32_t(N), format.nSamplesPerSec, settings.level,
-                            settings.filterFreq, true}))
+        analysis.FindPeaks(
+            {std::int32_t(N), format.nSamplesPerSec, settings.level, settings.filterFreq, true}))
       p.baseHz = analysis.BaseFreq;
     points.push_back(p);
   }

@@ -14,12 +14,12 @@
 
 struct ReadoutTrack {
   struct Point {
-    std::int64_t frame = 0;             // first frame of the window
+    std::int64_t frame = 0;              // first frame of the window
     std::optional<std::int32_t> baseHz;  // what the readout shows; nullopt: it is empty
   };
   struct Settings {
-    std::uint32_t fftSize = 512;   // N: a size the spectrum view offers (256 .. 4096)
-    double level = 0;              // magnitude a peak must exceed
+    std::uint32_t fftSize = 512;    // N: a size the spectrum view offers (256 .. 4096)
+    double level = 0;               // magnitude a peak must exceed
     std::uint32_t filterFreq = 20;  // Hz: the lowest frequency searched
   };
 

@@ -60,7 +60,10 @@ public:
       Done,
       NoBufferMemory,  // "No pwavedata"
       NoHeaderMemory,  // "No pwaveheader"
-      Open, Prepare, Add, Start,  // the device's text
+      Open,
+      Prepare,
+      Add,
+      Start,  // the device's text
     } step = Step::Done;
     DeviceResult device;
     bool ok() const { return step == Step::Done; }

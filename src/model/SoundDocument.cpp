@@ -31,14 +31,13 @@ std::span<std::uint8_t> SoundDocument::Bytes(Handle h) {
 std::optional<SoundView> SoundDocument::View(Handle h, std::int64_t offset, int frames) const {
   const Block* b = Find(h);
   if (!b) return std::nullopt;
-  return SoundView{b->data.get(), b->size, format_.nChannels, format_.wBitsPerSample, offset,
-                   frames};
+  return SoundView{b->data.get(),          b->size, format_.nChannels,
+                   format_.wBitsPerSample, offset,  frames};
 }
 
 SoundView SoundDocument::ViewShown(std::int64_t offset, int frames) const {
   const Block& b = Shown();
-  return SoundView{b.data.get(), b.size, format_.nChannels, format_.wBitsPerSample, offset,
-                   frames};
+  return SoundView{b.data.get(), b.size, format_.nChannels, format_.wBitsPerSample, offset, frames};
 }
 
 WAVEHDR* SoundDocument::HeaderFrom(std::int32_t offset) {

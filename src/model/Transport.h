@@ -94,10 +94,10 @@ public:
     int intervalMs = 200;
   };
   struct Tick {
-    bool positionFailed = false;         // the timer has stopped; show "error" / "time"
-    std::uint32_t cur = 0;               // the byte sounding now, aligned to the sample
+    bool positionFailed = false;           // the timer has stopped; show "error" / "time"
+    std::uint32_t cur = 0;                 // the byte sounding now, aligned to the sample
     std::optional<std::uint32_t> paintAt;  // the window to draw: one timer period ahead
-    bool ended = false;                  // cur reached the end: the timer has stopped
+    bool ended = false;                    // cur reached the end: the timer has stopped
   };
   Tick OnTick(const TickSettings& settings);
 

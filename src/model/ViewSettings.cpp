@@ -32,6 +32,4 @@ std::optional<ScaleChoice> ChooseScalesFor(std::uint32_t rate, std::uint32_t fft
   return c;
 }
 
-std::uint32_t FftSizeOfItem(int item) {
-  return std::uint32_t(Nearest(std::pow(2.0, item))) * 256;
-}
+std::uint32_t FftSizeOfItem(int item) { return std::uint32_t(Nearest(std::pow(2.0, item))) * 256; }

@@ -13,18 +13,18 @@ struct ViewSettings {
   static constexpr std::uint32_t kSmallestFftSize = 256;
   static constexpr int kSmallestItem = 0;
 
-  std::uint32_t FftSize = 512;      // frames per view window and FFT: 256 .. 4096
-  std::int32_t WaveGridStep = 10;   // ms between dotted lines: 1, 5 or 10
-  std::int32_t WaveGridMajor = 5;   // a solid line every this many dotted steps
-  std::int32_t FftGridStep = 100;   // Hz between dotted lines: 100, 200, 500 or 1000
+  std::uint32_t FftSize = 512;     // frames per view window and FFT: 256 .. 4096
+  std::int32_t WaveGridStep = 10;  // ms between dotted lines: 1, 5 or 10
+  std::int32_t WaveGridMajor = 5;  // a solid line every this many dotted steps
+  std::int32_t FftGridStep = 100;  // Hz between dotted lines: 100, 200, 500 or 1000
   std::int32_t FftGridMajor = 5;
-  std::uint32_t FilterFreq = 20;    // Hz: the filter cursor, lower bound of the peak search
-  std::int32_t FilterX = 2;         // pixels: the filter cursor in the spectrum view
-  double FftLevel = 0;              // magnitude units: the peak threshold, the level line
-  std::int32_t FftTimes = 1;        // spectrum magnification: 1 .. 200
-  std::int32_t WaveTimes = 1;       // waveform magnification: 1 .. 9
-  std::uint32_t WaveStep = 1;       // frames between waveform points
-  double FftSpan = 4000.0;          // Hz across the spectrum view
+  std::uint32_t FilterFreq = 20;  // Hz: the filter cursor, lower bound of the peak search
+  std::int32_t FilterX = 2;       // pixels: the filter cursor in the spectrum view
+  double FftLevel = 0;            // magnitude units: the peak threshold, the level line
+  std::int32_t FftTimes = 1;      // spectrum magnification: 1 .. 200
+  std::int32_t WaveTimes = 1;     // waveform magnification: 1 .. 9
+  std::uint32_t WaveStep = 1;     // frames between waveform points
+  double FftSpan = 4000.0;        // Hz across the spectrum view
 
   void UseSmallestWindow() {
     FftSize = kSmallestFftSize;

@@ -30,8 +30,9 @@ std::string NotPcm(const WAVEFORMATEX& f) {
     case 0x0006: return unsupported + "A-law samples" + pcm;
     case 0x0007: return unsupported + "\xc2\xb5-law samples" + pcm;
     case 0xFFFE:
-      return unsupported + "an extensible format record (the plain record of 8- or 16-bit "
-                           "PCM is supported).";
+      return unsupported +
+             "an extensible format record (the plain record of 8- or 16-bit "
+             "PCM is supported).";
     // Another tag, or a PCM record the program cannot index (no channels, a block
     // size that does not fit the width).
     default: return PcmFormatProblem(f, kWaveFileLimits);

@@ -1,8 +1,8 @@
-#include "Edit.h"
+#include "ui/Edit.h"
 
 #include <QValidator>
 
-#include "PlaceControl.h"
+#include "ui/PlaceControl.h"
 
 // The line edit asks its validator about every change, the user's (keys, paste, drop,
 // undo) and the code's: a typed change that would leave the text longer than both the
@@ -14,15 +14,14 @@ public:
   State validate(QString& input, int&) const override {
     const qsizetype n = input.size();
     return edit_->fromCode_ || n <= edit_->limit_ || n <= edit_->last_.size() ? Acceptable
-                                                                               : Invalid;
+                                                                              : Invalid;
   }
 
 private:
   const Edit* edit_;
 };
 
-Edit::Edit(QWidget* parent, const QString& name, const QRect& place, const QString& text,
-           int limit)
+Edit::Edit(QWidget* parent, const QString& name, const QRect& place, const QString& text, int limit)
     : QLineEdit(text, parent), limit_(limit), last_(text) {
   PlaceControl(this, name, place);
   setValidator(new TypedLimit(this));

@@ -1,4 +1,4 @@
-#include "HeldStartMessages.h"
+#include "ui/HeldStartMessages.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -43,8 +43,7 @@ void HeldStartMessages::Hold(QtMsgType type, const QMessageLogContext& context,
                  "or under xvfb-run\n",
                  Str(std::getenv("DISPLAY")).c_str());
   } else {
-    std::fprintf(stderr, "kelvor: the window system could not be started: %s\n",
-                 qPrintable(cause));
+    std::fprintf(stderr, "kelvor: the window system could not be started: %s\n", qPrintable(cause));
   }
   std::fflush(stderr);
   std::_Exit(1);

@@ -1,4 +1,4 @@
-#include "ImageCanvas.h"
+#include "ui/ImageCanvas.h"
 
 #include <QPainter>
 

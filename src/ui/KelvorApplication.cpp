@@ -1,10 +1,10 @@
-#include "KelvorApplication.h"
+#include "ui/KelvorApplication.h"
 
 #include <QFont>
 #include <cstdio>
 #include <exception>
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 KelvorApplication::KelvorApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("Kelvor"));
@@ -29,4 +29,3 @@ bool KelvorApplication::notify(QObject* receiver, QEvent* event) {
   if (prompts_) prompts_->Message(activeWindow(), what, applicationDisplayName());
   return false;
 }
-

@@ -1,4 +1,4 @@
-#include "NativePath.h"
+#include "ui/NativePath.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -40,8 +40,10 @@ QByteArray NativePath(const QString& path) {
       const QByteArray entry = parts[i].contains(QChar::ReplacementCharacter)
                                    ? EntryReadAs(out, parts[i])
                                    : QByteArray();
-      if (entry.isEmpty()) walking = false;
-      else part = entry;
+      if (entry.isEmpty())
+        walking = false;
+      else
+        part = entry;
     }
     out += part;
     if (i + 1 < parts.size() || path.endsWith('/')) out += '/';

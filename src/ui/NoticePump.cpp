@@ -1,4 +1,4 @@
-#include "NoticePump.h"
+#include "ui/NoticePump.h"
 
 #include <QSocketNotifier>
 #include <QTimer>

@@ -1,6 +1,6 @@
-#include "PaintBox.h"
+#include "ui/PaintBox.h"
 
-#include "PlaceControl.h"
+#include "ui/PlaceControl.h"
 
 #include <QMouseEvent>
 #include <QPainter>

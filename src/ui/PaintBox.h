@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "ImageCanvas.h"
+#include "ui/ImageCanvas.h"
 
 class PaintBox : public QWidget {
   Q_OBJECT

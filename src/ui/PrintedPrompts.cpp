@@ -1,4 +1,4 @@
-#include "PrintedPrompts.h"
+#include "ui/PrintedPrompts.h"
 
 #include <cstdio>
 

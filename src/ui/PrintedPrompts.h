@@ -3,7 +3,7 @@
 // stderr as "kelvor: [caption] text" and answered OK, file dialogs are cancelled, so
 // start-up never waits for a click. GUI thread only.
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 class PrintedPrompts : public Prompts {
 public:

@@ -1,4 +1,4 @@
-#include "ProgressBox.h"
+#include "ui/ProgressBox.h"
 
 #include <QCoreApplication>
 #include <algorithm>

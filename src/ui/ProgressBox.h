@@ -7,7 +7,7 @@
 
 #include <QProgressDialog>
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 class ProgressBox final : public Prompts::Progress {
 public:

@@ -1,9 +1,9 @@
-#include "QtPrompts.h"
+#include "ui/QtPrompts.h"
 
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "ProgressBox.h"
+#include "ui/ProgressBox.h"
 
 bool QtPrompts::Message(QWidget* parent, const QString& text, const QString& caption,
                         Buttons buttons) {
@@ -31,13 +31,12 @@ std::optional<QString> QtPrompts::SaveFileName(QWidget* parent, const QString& f
   // No overwrite question here: the name the user typed gets ".wav" appended afterwards,
   // so the file written is never the one the dialog would ask about; the window asks
   // about the name it writes (ConfirmReplace).
-  const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), filter,
-                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+  const QString path = QFileDialog::getSaveFileName(parent, QString(), QString(), filter, nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
   if (path.isEmpty()) return std::nullopt;
   return path;
 }
 
-std::unique_ptr<Prompts::Progress> QtPrompts::StartProgress(QWidget* parent,
-                                                          const QString& label) {
+std::unique_ptr<Prompts::Progress> QtPrompts::StartProgress(QWidget* parent, const QString& label) {
   return std::make_unique<ProgressBox>(parent, label);
 }

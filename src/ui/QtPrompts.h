@@ -2,7 +2,7 @@
 // Prompts shown with real Qt dialogs. Each runs its own event loop (exec), so device
 // notices and timer ticks keep being handled while it is open.
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 class QtPrompts : public Prompts {
 public:

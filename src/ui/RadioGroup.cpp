@@ -1,4 +1,4 @@
-#include "RadioGroup.h"
+#include "ui/RadioGroup.h"
 
 #include <QButtonGroup>
 #include <QEvent>
@@ -8,7 +8,7 @@
 #include <QStyleOptionGroupBox>
 #include <algorithm>
 
-#include "PlaceControl.h"
+#include "ui/PlaceControl.h"
 
 RadioGroup::RadioGroup(QWidget* parent, const QString& name, const QString& title,
                        const QRect& place, const QStringList& items, int columns)
@@ -32,11 +32,11 @@ RadioGroup::RadioGroup(QWidget* parent, const QString& name, const QString& titl
 QRect RadioGroup::ItemArea() const {
   QStyleOptionGroupBox opt;
   initStyleOption(&opt);
-  QRect area = style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxContents,
-                                       this);
+  QRect area =
+      style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxContents, this);
   // Whatever the style says, nothing goes above the title's lower edge.
-  const QRect label = style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel,
-                                              this);
+  const QRect label =
+      style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, this);
   if (!title().isEmpty()) area.setTop(std::max(area.top(), label.bottom() + 1));
   return area.intersected(rect());
 }

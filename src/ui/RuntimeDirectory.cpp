@@ -1,4 +1,4 @@
-#include "RuntimeDirectory.h"
+#include "ui/RuntimeDirectory.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,8 +15,7 @@ bool EnsureRuntimeDirectory() {
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return false;
   // Someone else's directory (or a link to one) in a shared /tmp must not be taken.
   struct stat st {};
-  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid())
-    return false;
+  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != getuid()) return false;
   if ((st.st_mode & 0777) != 0700 && chmod(dir.c_str(), 0700) != 0) return false;
   return setenv("XDG_RUNTIME_DIR", dir.c_str(), 1) == 0;
 }

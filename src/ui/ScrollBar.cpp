@@ -1,6 +1,6 @@
-#include "ScrollBar.h"
+#include "ui/ScrollBar.h"
 
-#include "PlaceControl.h"
+#include "ui/PlaceControl.h"
 
 ScrollBar::ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
                      const QRect& place, Range range)

@@ -17,8 +17,8 @@ public:
     int largeChange = 10;
     int smallChange = 1;
   };
-  ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation,
-            const QRect& place, Range range);
+  ScrollBar(QWidget* parent, const QString& name, Qt::Orientation orientation, const QRect& place,
+            Range range);
 
   int Position() const { return value(); }
   void SetPosition(int position) { setValue(position); }

@@ -1,6 +1,6 @@
-#include "TrackBar.h"
+#include "ui/TrackBar.h"
 
-#include "PlaceControl.h"
+#include "ui/PlaceControl.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -61,11 +61,13 @@ void TrackBar::paintEvent(QPaintEvent*) {
   QPainter p(this);
   style()->drawComplexControl(QStyle::CC_Slider, &opt, &p, this);
   if (selEnd_ <= selStart_) return;
-  const QRect groove = style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
+  const QRect groove =
+      style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderGroove, this);
   const bool vertical = orientation() == Qt::Vertical;
   const int span = vertical ? groove.height() : groove.width();
   auto at = [&](int v) {
-    return QStyle::sliderPositionFromValue(minimum(), maximum(), v, span, invertedAppearance() != vertical);
+    return QStyle::sliderPositionFromValue(minimum(), maximum(), v, span,
+                                           invertedAppearance() != vertical);
   };
   p.setPen(Qt::NoPen);
   p.setBrush(palette().highlight());

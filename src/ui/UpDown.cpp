@@ -1,6 +1,6 @@
-#include "UpDown.h"
+#include "ui/UpDown.h"
 
-#include "PlaceControl.h"
+#include "ui/PlaceControl.h"
 
 #include <QKeyEvent>
 #include <QToolButton>

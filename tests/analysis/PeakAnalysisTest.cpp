@@ -85,8 +85,8 @@ TEST(PeakAnalysis, FindPeaks_SineAt1000Hz) {
   EXPECT_DOUBLE_EQ(t.level[1], 50.0);
   EXPECT_EQ(t.value[1].re, s.spectrum[64].re);
   EXPECT_EQ(t.value[1].im, s.spectrum[64].im);
-  EXPECT_NEAR(InterpolatePeak(63, s.magnitude[63], 64, s.magnitude[64], 65, s.magnitude[65]),
-              64.0, 0.01);
+  EXPECT_NEAR(InterpolatePeak(63, s.magnitude[63], 64, s.magnitude[64], 65, s.magnitude[65]), 64.0,
+              0.01);
   EXPECT_EQ(t.level[0], -1.0);  // slot 0 unused
 }
 
@@ -156,7 +156,7 @@ TEST(PeakAnalysis, FindPeaks_MergeKeepsFirstStrongestOfAHarmonic) {
   Tables t;
   ASSERT_TRUE(FindPeaks(s.In(), t.Out()));
   ASSERT_EQ(t.count, 3u);
-  EXPECT_EQ(t.value[2].im, 8.0);  // bin 21
+  EXPECT_EQ(t.value[2].im, 8.0);   // bin 21
   EXPECT_EQ(t.value[3].re, 29.0);  // the first of two equal ones
   EXPECT_EQ(t.harmonic[3], 3u);
   EXPECT_DOUBLE_EQ(t.level[2], 40.0);
@@ -185,8 +185,7 @@ TEST(PeakAnalysis, FindPeaks_FloorsHoldExactlyAtTheirEdges) {
   // decide these as the divisions do.
   const double under2 = std::nextafter(2.0, 0.0), under5 = std::nextafter(5.0, 0.0);
   Tables t;
-  ASSERT_TRUE(FindPeaks(Synthetic({{8, 5}, {15, 100}, {30, 2}, {40, under2}}).In(false),
-                        t.Out()));
+  ASSERT_TRUE(FindPeaks(Synthetic({{8, 5}, {15, 100}, {30, 2}, {40, under2}}).In(false), t.Out()));
   ASSERT_EQ(t.count, 3u);
   EXPECT_EQ(t.level[1], 5.0);
   EXPECT_EQ(t.level[3], 2.0);

@@ -19,9 +19,7 @@ struct Arrays {
       : input(n), magnitude(n, kGuard), result(n, {kGuard, kGuard}), work(n, {kGuard, kGuard}) {}
   std::vector<double> input, magnitude;
   std::vector<TComplex> result, work;
-  bool Run(int n) {
-    return Fft(n, input.data(), magnitude.data(), result.data(), work.data());
-  }
+  bool Run(int n) { return Fft(n, input.data(), magnitude.data(), result.data(), work.data()); }
 };
 
 // X[k] = (1/N) sum x[n] exp(+2 pi i k n / N), in long double.
@@ -56,8 +54,8 @@ TEST(Fft, Fft_MatchesDirectSumForEveryPowerOfTwoOnEveryPath) {
       if (!SimdPathRuns(path)) continue;
       SCOPED_TRACE(testing::Message() << n << " points, path " << int(path));
       Arrays b = a;
-      FftPlan::ForSize(n)->Run(b.input.data(), b.magnitude.data(), b.result.data(),
-                               b.work.data(), FftBins::All, path);
+      FftPlan::ForSize(n)->Run(b.input.data(), b.magnitude.data(), b.result.data(), b.work.data(),
+                               FftBins::All, path);
       // Samples up to 32768: the observed error is about 1e-12, a wrong twiddle gives ~1.
       const double tol = 1e-11;
       for (int k = 0; k < n; ++k) {
@@ -71,8 +69,8 @@ TEST(Fft, Fft_MatchesDirectSumForEveryPowerOfTwoOnEveryPath) {
       // The lower half alone: the same bits there, nothing written above it.
       if (n < 4) continue;
       Arrays h = a;
-      FftPlan::ForSize(n)->Run(h.input.data(), h.magnitude.data(), h.result.data(),
-                               h.work.data(), FftBins::LowerHalf, path);
+      FftPlan::ForSize(n)->Run(h.input.data(), h.magnitude.data(), h.result.data(), h.work.data(),
+                               FftBins::LowerHalf, path);
       for (int k = 0; k < n; ++k) {
         const bool lower = k <= n / 2;
         ASSERT_EQ(h.result[k].re, lower ? b.result[k].re : kGuard) << "bin " << k;

@@ -168,7 +168,8 @@ TEST(WavePlot, DrawWaveBox_SixteenBitStereoChannels) {
     Put16(flat, 4 * i, 16384);
     Put16(flat, 4 * i + 2, -16384);
   }
-  DrawWaveBox(img.canvas, SoundView{flat.data(), std::int64_t(flat.size()), 2, 16, 0, n}, WaveStyle{1, 1});
+  DrawWaveBox(img.canvas, SoundView{flat.data(), std::int64_t(flat.size()), 2, 16, 0, n},
+              WaveStyle{1, 1});
   EXPECT_TRUE(img.OnlyRow(35, 0, 390, Colors::Green));  // 56.333 - 21.125
   EXPECT_TRUE(img.OnlyRow(134, 0, 390, Colors::Blue));  // 112.667 + 21.125
 }
@@ -297,7 +298,7 @@ TEST(SpectrumPlot, DrawSpectrumBox_StereoChannelsOnTheirBaselines) {
   TestArrays a;
   Image img(393, 177);
   EXPECT_EQ(Spectrum(img.canvas, d, 8, 2, a), SpectrumDraw::Drawn);
-  EXPECT_EQ(img.canvas.PixelAt(98, 61), Colors::White);   // 88 - 27.01
+  EXPECT_EQ(img.canvas.PixelAt(98, 61), Colors::White);    // 88 - 27.01
   EXPECT_EQ(img.canvas.PixelAt(196, 149), Colors::White);  // x(128) = nearest(196.5)
   EXPECT_EQ(img.TopRow(Colors::White), 61);
   // The arrays hold channel 2.

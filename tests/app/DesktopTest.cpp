@@ -92,11 +92,10 @@ private slots:
 
   void Drop_refusesWhatOpenWouldNotBeAskedFor() {
     FormHarness h;
-    const QList<QList<QUrl>> refused{
-        {QUrl("https://example.invalid/a.wav")},
-        {QUrl::fromLocalFile(dir_.filePath("notes.txt"))},
-        {QUrl::fromLocalFile(good_), QUrl::fromLocalFile(other_)},
-        {}};
+    const QList<QList<QUrl>> refused{{QUrl("https://example.invalid/a.wav")},
+                                     {QUrl::fromLocalFile(dir_.filePath("notes.txt"))},
+                                     {QUrl::fromLocalFile(good_), QUrl::fromLocalFile(other_)},
+                                     {}};
     for (const QList<QUrl>& urls : refused) {
       const Dropped d = Drop(h, Files(urls));
       QVERIFY(!d.entered && !d.dropped);

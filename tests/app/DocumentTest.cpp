@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "FormHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 namespace {
 // A held sound of `bytes` bytes of silence in `fmt`, as a file reader leaves it (device

@@ -4,18 +4,18 @@
 // before the stop), and that play, save, record and open all work right after. Then what
 // else keeps a sound from being lost: names that are not UTF-8, and the question at exit.
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "MixerHarness.h"
-#include "RadioGroup.h"
 #include "base/Heap.h"
 #include "files/FileByteSink.h"
+#include "ui/RadioGroup.h"
 
 using mixtest::Bytes;
 
@@ -29,12 +29,19 @@ Bytes Fed(int n) {
 }
 using Act = std::function<void(FormHarness&)>;
 using Command = void (TFormMain::*)();
-void Record(FormHarness& h, int ms) { h->RepButtonClick(); h.Advance(ms); }
-void Stop(FormHarness& h) { h->RepButtonClick(); h.Pump(); }
-void Save(FormHarness& h, const QString& path) { h.prompts.ChooseNext(path); h->SaveClick(); }
-void Refuse(FormHarness& h, SimCall c) {
-  h.devices.Refuse(c, 4, "busy", SimRefusal::NextCallOnly);
+void Record(FormHarness& h, int ms) {
+  h->RepButtonClick();
+  h.Advance(ms);
 }
+void Stop(FormHarness& h) {
+  h->RepButtonClick();
+  h.Pump();
+}
+void Save(FormHarness& h, const QString& path) {
+  h.prompts.ChooseNext(path);
+  h->SaveClick();
+}
+void Refuse(FormHarness& h, SimCall c) { h.devices.Refuse(c, 4, "busy", SimRefusal::NextCallOnly); }
 // `command` with the device call `c` refused once, or with the allocator failing after
 // `successes` allocations.
 Act Refusing(SimCall c, Command command) {
@@ -74,16 +81,24 @@ struct Row {
 };
 const QStringList kAskThen{"Message", "ERROR"}, kError{"ERROR"}, kLost{"ERROR", "ERROR"};
 const std::vector<Row> kRows = {
-    {"PLAY, prepare refused", Refusing(SimCall::PrepareOut, &TFormMain::PlayButtonClick),
-     {"busy"}, {"wave"}, -1},
-    {"PLAY, write refused", Refusing(SimCall::Write, &TFormMain::PlayButtonClick), {"busy"},
-     {"wave"}, -1},
+    {"PLAY, prepare refused",
+     Refusing(SimCall::PrepareOut, &TFormMain::PlayButtonClick),
+     {"busy"},
+     {"wave"},
+     -1},
+    {"PLAY, write refused",
+     Refusing(SimCall::Write, &TFormMain::PlayButtonClick),
+     {"busy"},
+     {"wave"},
+     -1},
     {"tick, position refused",
      [](FormHarness& h) {
        h->PlayButtonClick(), h.Advance(200), Refuse(h, SimCall::GetPosition);
        h->Timer1Timer(), h->PlayButtonClick();
      },
-     {"error"}, {"time"}, -1},
+     {"error"},
+     {"time"},
+     -1},
     {"playback, server lost",
      [](FormHarness& h) {
        h->PlayButtonClick(), h.Advance(300), h.devices.LoseServer(), h.Pump();
@@ -91,45 +106,81 @@ const std::vector<Row> kRows = {
        QCOMPARE(h->Player().PlayPos(), 2400);  // where the sound broke off
        h->PlayButtonClick();                   // while the server is still gone
      },
-     {"Sound output lost", kGone}, kLost, -1},
+     {"Sound output lost", kGone},
+     kLost,
+     -1},
     {"recording, server lost",
      [](FormHarness& h) { Record(h, 600), h.devices.LoseServer(), h.Pump(); },
-     {kAsk, "Sound input lost", kGone}, {"Message", "ERROR", "ERROR"}, 4800},
+     {kAsk, "Sound input lost", kGone},
+     {"Message", "ERROR", "ERROR"},
+     4800},
     {"STOP, reset refused",
      [](FormHarness& h) {
        Record(h, 600), Refuse(h, SimCall::ResetIn), Stop(h);
        QVERIFY(!h->Rec().Stopping());
      },
-     {kAsk}, {"Message"}, 4800},
+     {kAsk},
+     {"Message"},
+     4800},
     {"finished recording, device refused",
      [](FormHarness& h) { Record(h, 600), Refuse(h, SimCall::OpenOut), Stop(h); },
-     {kAsk, "busy"}, kAskThen, 4800},
-    {"REC, open refused", Refusing(SimCall::OpenIn, &TFormMain::RepButtonClick),
-     {kAsk, "busy"}, kAskThen, 0},
-    {"REC, prepare refused", Refusing(SimCall::PrepareIn, &TFormMain::RepButtonClick),
-     {kAsk, "busy"}, kAskThen, 0},
-    {"REC, add refused", Refusing(SimCall::AddBuffer, &TFormMain::RepButtonClick),
-     {kAsk, "busy"}, kAskThen, 0},
-    {"REC, start refused", Refusing(SimCall::Start, &TFormMain::RepButtonClick),
-     {kAsk, "busy"}, kAskThen, 0},
-    {"REC, no memory for buffers", Starving(0, &TFormMain::RepButtonClick),
-     {kAsk, "No pwavedata"}, kAskThen, 0},
-    {"REC, no memory for headers", Starving(4, &TFormMain::RepButtonClick),
-     {kAsk, "No pwaveheader"}, kAskThen, 0},
+     {kAsk, "busy"},
+     kAskThen,
+     4800},
+    {"REC, open refused",
+     Refusing(SimCall::OpenIn, &TFormMain::RepButtonClick),
+     {kAsk, "busy"},
+     kAskThen,
+     0},
+    {"REC, prepare refused",
+     Refusing(SimCall::PrepareIn, &TFormMain::RepButtonClick),
+     {kAsk, "busy"},
+     kAskThen,
+     0},
+    {"REC, add refused",
+     Refusing(SimCall::AddBuffer, &TFormMain::RepButtonClick),
+     {kAsk, "busy"},
+     kAskThen,
+     0},
+    {"REC, start refused",
+     Refusing(SimCall::Start, &TFormMain::RepButtonClick),
+     {kAsk, "busy"},
+     kAskThen,
+     0},
+    {"REC, no memory for buffers",
+     Starving(0, &TFormMain::RepButtonClick),
+     {kAsk, "No pwavedata"},
+     kAskThen,
+     0},
+    {"REC, no memory for headers",
+     Starving(4, &TFormMain::RepButtonClick),
+     {kAsk, "No pwaveheader"},
+     kAskThen,
+     0},
     {"recording, no memory to grow",
      [](FormHarness& h) { Record(h, 400), Heap::FailAfter(0), h.Advance(200); },
-     {kAsk, "No pwavedata"}, kAskThen, 3200},
+     {kAsk, "No pwavedata"},
+     kAskThen,
+     3200},
     {"fftmix, no memory", Starving(0, &TFormMain::fftmixClick), {"No Memory"}, kError, -1},
     {"AddFile, no memory",
      [](FormHarness& h) {
        Save(h, dir.filePath("add")), h.prompts.ChooseNext(dir.filePath("add.wav"));
        Starving(0, &TFormMain::AddFile1Click)(h);
      },
-     {"No mypwavedata", "no exit file"}, {"ERROR", dir.filePath("add.wav")}, -1},
-    {"Save, disk full", Saving({.writeLimit = 100}, "full"), {"No Write", "no save file"},
-     {"ERROR", dir.filePath("full.wav")}, -1},
-    {"Save, flush fails", Saving({.failSync = true}, "sync"), {"No Write", "no save file"},
-     {"ERROR", dir.filePath("sync.wav")}, -1},
+     {"No mypwavedata", "no exit file"},
+     {"ERROR", dir.filePath("add.wav")},
+     -1},
+    {"Save, disk full",
+     Saving({.writeLimit = 100}, "full"),
+     {"No Write", "no save file"},
+     {"ERROR", dir.filePath("full.wav")},
+     -1},
+    {"Save, flush fails",
+     Saving({.failSync = true}, "sync"),
+     {"No Write", "no save file"},
+     {"ERROR", dir.filePath("sync.wav")},
+     -1},
     // Before a save replaces a file it asks, by the name it writes; Cancel saves nothing.
     {"Save over a file, Cancel",
      [](FormHarness& h) {
@@ -137,7 +188,9 @@ const std::vector<Row> kRows = {
        Save(h, dir.filePath("old"));
        QCOMPARE(Read(dir.filePath("old.wav")).size(), 0);
      },
-     {"\"old.wav\" exists. Overwrite OK?"}, {"Message"}, -1},
+     {"\"old.wav\" exists. Overwrite OK?"},
+     {"Message"},
+     -1},
     {".f2t save over a file, Cancel",
      [](FormHarness& h) {
        QFile(dir.filePath("old.f2t")).open(QIODevice::WriteOnly);
@@ -145,11 +198,19 @@ const std::vector<Row> kRows = {
        h.prompts.AnswerNext(false), h.prompts.ChooseNext(dir.filePath("old")), w->BtnsaveClick();
        QCOMPARE(Read(dir.filePath("old.f2t")).size(), 0);
      },
-     {kAsk, "\"old.f2t\" exists. Overwrite OK?"}, {"Message", "Message"}, -2},
-    {".f2t save, disk full", SavingMixer({.writeLimit = 1000}),
-     {kAsk, "Write error: \"" + kMixerFile + "\" at byte 1000"}, {"Message", ""}, -2},
-    {".f2t save, cannot create", SavingMixer({.failCreate = true}),
-     {kAsk, "Cannot create file \"" + kMixerFile + '"'}, {"Message", ""}, -2},
+     {kAsk, "\"old.f2t\" exists. Overwrite OK?"},
+     {"Message", "Message"},
+     -2},
+    {".f2t save, disk full",
+     SavingMixer({.writeLimit = 1000}),
+     {kAsk, "Write error: \"" + kMixerFile + "\" at byte 1000"},
+     {"Message", ""},
+     -2},
+    {".f2t save, cannot create",
+     SavingMixer({.failCreate = true}),
+     {kAsk, "Cannot create file \"" + kMixerFile + '"'},
+     {"Message", ""},
+     -2},
 };
 
 // Play, save, record and open, each as after a fresh start.
@@ -243,9 +304,18 @@ private slots:
   void Exit_asksForASoundNeverSaved_andCancelKeepsIt() {
     FormHarness& h = *h_;
     const std::vector<std::function<void()>> makers = {
-        [&] { Record(h, 400); Stop(h); },
-        [&] { h.prompts.ChooseNext(dir.filePath("exit.wav")); h->AddFile1Click(); },
-        [&] { mixtest::OpenMixer(h)->PlayNote(440); h.Pump(); },
+        [&] {
+          Record(h, 400);
+          Stop(h);
+        },
+        [&] {
+          h.prompts.ChooseNext(dir.filePath("exit.wav"));
+          h->AddFile1Click();
+        },
+        [&] {
+          mixtest::OpenMixer(h)->PlayNote(440);
+          h.Pump();
+        },
     };
     for (const auto& make : makers) {
       make();

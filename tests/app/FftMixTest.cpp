@@ -7,13 +7,13 @@
 #include <cmath>
 #include <numbers>
 
-#include "Edit.h"
 #include "MixerHarness.h"
-#include "RadioGroup.h"
-#include "TrackBar.h"
 #include "audio/SimulatedWaveOut.h"
 #include "base/Heap.h"
 #include "mixer/ToneRules.h"
+#include "ui/Edit.h"
+#include "ui/RadioGroup.h"
+#include "ui/TrackBar.h"
 
 using namespace mixtest;
 
@@ -194,8 +194,8 @@ private slots:
       FormHarness h;
       h->fftmixClick();  // no sound
       QVERIFY(h.prompts.Boxes().empty() && !h->mixplay());
-      QVERIFY(OpenSound(h, WAVEFORMATEX{1, 2, 8000, 16000, 2, 8, 0},
-                        Sines8(3000, {{250, 60, 0}}, 2)));
+      QVERIFY(
+          OpenSound(h, WAVEFORMATEX{1, 2, 8000, 16000, 2, 8, 0}, Sines8(3000, {{250, 60, 0}}, 2)));
       h->fftmixClick();
       QCOMPARE(h.prompts.Texts(), QStringList{"2channel"});
       QCOMPARE(h.prompts.Captions(), QStringList{"error"});

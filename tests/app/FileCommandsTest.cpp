@@ -10,12 +10,12 @@
 
 #include "../files/WaveBytes.h"
 #include "FormHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
 #include "analysis/mygraph.h"
 #include "base/Heap.h"
 #include "files/FileByteSink.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 using wavebytes::Bytes;
 using wavebytes::Chunk;
@@ -62,9 +62,9 @@ Bytes Held(const TFormMain& f) {
 
 // The file the writer makes: RIFF, an 18-byte format chunk (cbSize 0) and the data.
 Bytes Saved(const WAVEFORMATEX& w, const Bytes& data) {
-  const Bytes fmt = FmtBody(w.wFormatTag, w.nChannels, w.nSamplesPerSec, w.wBitsPerSample,
-                            w.nBlockAlign) +
-                    U16(0);
+  const Bytes fmt =
+      FmtBody(w.wFormatTag, w.nChannels, w.nSamplesPerSec, w.wBitsPerSample, w.nBlockAlign) +
+      U16(0);
   return Riff(Chunk("fmt ", fmt) + Chunk("data", data));
 }
 
@@ -101,11 +101,16 @@ Ink Inks(const PaintBox* box) {
   for (int y = 0; y < img.height(); ++y)
     for (int x = 0; x < img.width(); ++x) {
       const QRgb p = img.pixel(x, y) & 0xFFFFFF;
-      if (p == 0) ++ink.black;
-      else if (p == 0xFF0000) ++ink.red;
-      else if (p == 0x008000) ++ink.green;
-      else if (p == 0xFFFFFF) ++ink.white;
-      else ++ink.other;
+      if (p == 0)
+        ++ink.black;
+      else if (p == 0xFF0000)
+        ++ink.red;
+      else if (p == 0x008000)
+        ++ink.green;
+      else if (p == 0xFFFFFF)
+        ++ink.white;
+      else
+        ++ink.other;
     }
   return ink;
 }
@@ -190,8 +195,8 @@ private slots:
     row("odd chunk before data",
         Riff(Chunk("fmt ", fmt8) + Chunk("junk", Pcm(5)) + Chunk("data", d)), w8, d);
     // Only the first 16 bytes count; cbSize is never taken from the file.
-    row("fmt of 18 bytes", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1, 2)) + Chunk("data", d)),
-        w8, d);
+    row("fmt of 18 bytes", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1, 2)) + Chunk("data", d)), w8,
+        d);
     row("fmt of 40 bytes", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1, 24)) + Chunk("data", d)),
         w8, d);
     row("16-bit stereo 44100", Standard(2, 44100, 16, d),
@@ -254,15 +259,13 @@ private slots:
     row("data before fmt", Riff(Chunk("data", d) + Chunk("fmt ", fmt8)), "No data");
     row("ends inside fmt", Riff(Id("fmt ") + U32(16) + Bytes(fmt8.begin(), fmt8.begin() + 10)),
         "No fmtSize");
-    row("tag 3", Riff(Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) + Chunk("data", d)),
-        "No fmttag");
+    row("tag 3", Riff(Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) + Chunk("data", d)), "No fmttag");
     row("tag 0xFFFE", Riff(Chunk("fmt ", FmtBody(0xFFFE, 2, 44100, 16, 4, 24)) + Chunk("data", d)),
         "No fmttag");
     row("no channels", Riff(Chunk("fmt ", FmtBody(1, 0, 8000, 8, 1)) + Chunk("data", d)),
         "No fmttag");
     row("rate 0", Riff(Chunk("fmt ", FmtBody(1, 1, 0, 8, 1)) + Chunk("data", d)), "No fmttag");
-    row("block 0", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 0)) + Chunk("data", d)),
-        "No fmttag");
+    row("block 0", Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 0)) + Chunk("data", d)), "No fmttag");
     row("block unlike channels x bytes",
         Riff(Chunk("fmt ", FmtBody(1, 2, 8000, 16, 2)) + Chunk("data", d)), "No fmttag");
     row("no data chunk", Riff(Chunk("fmt ", fmt8) + wavebytes::ListChunk()), "No data");
@@ -320,8 +323,9 @@ private slots:
     OpenFile(h, Put(dir_, "float.wav",
                     Riff(Chunk("fmt ", FmtBody(3, 2, 44100, 32, 8)) + Chunk("data", Pcm(800)))));
     QCOMPARE(h->Sound.Format(), (WAVEFORMATEX{3, 2, 44100, 352800, 8, 32, 0}));
-    OpenFile(h, Put(dir_, "ext.wav", Riff(Chunk("fmt ", FmtBody(0xFFFE, 1, 22050, 16, 2, 24)) +
-                                          Chunk("data", Pcm(800)))));
+    OpenFile(h, Put(dir_, "ext.wav",
+                    Riff(Chunk("fmt ", FmtBody(0xFFFE, 1, 22050, 16, 2, 24)) +
+                         Chunk("data", Pcm(800)))));
     QCOMPARE(h->Sound.Format(), (WAVEFORMATEX{0xFFFE, 1, 22050, 44100, 2, 16, 0}));
     QCOMPARE(Leftovers(h), QStringList{});
   }
@@ -773,10 +777,10 @@ private slots:
     QTest::addColumn<bool>("failCreate");
     QTest::addColumn<QString>("text");
     QTest::newRow("disk full in the data") << 46 + 700 << false << false << false << "No Write";
-    QTest::newRow("disk full before the pad") << 46 + 1601 << false << false << false
-                                              << "No assend1";
-    QTest::newRow("disk full before the RIFF size") << 46 + 1602 << false << false << false
-                                                    << "No assend2";
+    QTest::newRow("disk full before the pad")
+        << 46 + 1601 << false << false << false << "No assend1";
+    QTest::newRow("disk full before the RIFF size")
+        << 46 + 1602 << false << false << false << "No assend2";
     QTest::newRow("disk full at once") << 0 << false << false << false << "No Wave";
     QTest::newRow("disk full in the format") << 30 << false << false << false << "No fmtSize";
     QTest::newRow("flush fails") << -1 << true << false << false << "No Write";

@@ -12,8 +12,8 @@
 
 #include "../files/WaveBytes.h"
 #include "FormHarness.h"
-#include "PaintBox.h"
 #include "files/WaveReader.h"
+#include "ui/PaintBox.h"
 
 using namespace wavebytes;
 
@@ -62,7 +62,8 @@ private slots:
   void AddFile_cancelKeepsTheHeldSoundAsItWas() {
     QTemporaryDir dir;
     const QString held = PutLong(dir, "a.wav", 1);
-    const Bytes mono = Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1)) + Chunk("data", Bytes(9 << 20, 7)));
+    const Bytes mono =
+        Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1)) + Chunk("data", Bytes(9 << 20, 7)));
     const QString added = dir.filePath("b.wav");
     {
       QFile f(added);
@@ -115,9 +116,9 @@ private slots:
     QTemporaryDir dir;
     const QString path = dir.filePath("huge.wav");
     const std::int64_t sound = 3 * (k2GiB / 2);
-    const Bytes header = Riff(Chunk("fmt ", FmtBody(1, 2, 48000, 16, 4)) + Id("data") +
-                                  U32(std::uint32_t(sound)),
-                              std::uint32_t(36 + sound));
+    const Bytes header =
+        Riff(Chunk("fmt ", FmtBody(1, 2, 48000, 16, 4)) + Id("data") + U32(std::uint32_t(sound)),
+             std::uint32_t(36 + sound));
     const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     QVERIFY(fd >= 0);
     QCOMPARE(::ftruncate(fd, 44 + sound), 0);

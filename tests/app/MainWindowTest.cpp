@@ -9,11 +9,11 @@
 #include <QtTest>
 
 #include "FormHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
-#include "UpDown.h"
 #include "base/Heap.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
+#include "ui/UpDown.h"
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -29,23 +29,34 @@ private slots:
       QRect rect;
     };
     const Place places[] = {
-        {"PaintBoxGra", {8, 0, 393, 169}},      {"PaintBoxFft", {8, 192, 393, 177}},
-        {"PaintBoxfftfilter", {8, 371, 393, 14}}, {"wavedatafmt", {519, 300, 98, 77}},
-        {"Bevel1", {511, 294, 114, 91}},        {"PlayScrollBar", {7, 172, 394, 15}},
-        {"ScrollBarWaveTimes", {409, 0, 16, 165}}, {"ScrollBarFftTimes", {409, 192, 16, 177}},
-        {"Label2", {432, 0, 193, 97}},           {"Choicedatanum", {440, 104, 65, 105}},
-        {"ScaleGraph", {440, 210, 65, 65}},      {"ScaleFft", {439, 277, 66, 74}},
-        {"UpDownfftscale", {468, 353, 35, 14}},  {"LbFilter", {474, 371, 26, 12}},
-        {"PlayButton", {515, 110, 110, 38}},     {"RepButton", {515, 156, 110, 38}},
-        {"Mixer", {515, 202, 110, 38}},          {"fftmix", {515, 248, 110, 38}},
+        {"PaintBoxGra", {8, 0, 393, 169}},
+        {"PaintBoxFft", {8, 192, 393, 177}},
+        {"PaintBoxfftfilter", {8, 371, 393, 14}},
+        {"wavedatafmt", {519, 300, 98, 77}},
+        {"Bevel1", {511, 294, 114, 91}},
+        {"PlayScrollBar", {7, 172, 394, 15}},
+        {"ScrollBarWaveTimes", {409, 0, 16, 165}},
+        {"ScrollBarFftTimes", {409, 192, 16, 177}},
+        {"Label2", {432, 0, 193, 97}},
+        {"Choicedatanum", {440, 104, 65, 105}},
+        {"ScaleGraph", {440, 210, 65, 65}},
+        {"ScaleFft", {439, 277, 66, 74}},
+        {"UpDownfftscale", {468, 353, 35, 14}},
+        {"LbFilter", {474, 371, 26, 12}},
+        {"PlayButton", {515, 110, 110, 38}},
+        {"RepButton", {515, 156, 110, 38}},
+        {"Mixer", {515, 202, 110, 38}},
+        {"fftmix", {515, 248, 110, 38}},
     };
     for (const Place& p : places) {
       auto* w = f.centralWidget()->findChild<QWidget*>(p.name);
       QVERIFY2(w, p.name);
       QCOMPARE(w->geometry(), p.rect);
     }
-    for (auto [name, pos] : {std::pair{"Label4", QPoint(433, 354)}, {"Label5", QPoint(434, 371)},
-                             {"LBAorFFT", QPoint(404, 173)}, {"Label1", QPoint(522, 363)}})
+    for (auto [name, pos] : {std::pair{"Label4", QPoint(433, 354)},
+                             {"Label5", QPoint(434, 371)},
+                             {"LBAorFFT", QPoint(404, 173)},
+                             {"Label1", QPoint(522, 363)}})
       QCOMPARE(f.centralWidget()->findChild<QLabel*>(name)->pos(), pos);
     QCOMPARE(f.PlayButton->text(), QString("PLAY"));
     QCOMPARE(f.RepButton->text(), QString("REC"));
@@ -82,8 +93,8 @@ private slots:
     QStringList file, option;
     for (QAction* a : f.File1->actions()) file << a->objectName() + "=" + a->text();
     for (QAction* a : f.Delay1->actions()) option << a->objectName() + "=" + a->text();
-    QCOMPARE(file, (QStringList{"Open=Open", "AddFile1=AddFile", "Save=Save", "New=New",
-                                "Exit1=Exit"}));
+    QCOMPARE(file,
+             (QStringList{"Open=Open", "AddFile1=AddFile", "Save=Save", "New=New", "Exit1=Exit"}));
     QCOMPARE(option, (QStringList{"FormatData=FormatData", "SlowRecTime=SlowRecTime"}));
     QCOMPARE(f.Version->objectName(), QString("Version"));
     QCOMPARE(f.Help1->objectName(), QString("Help1"));
@@ -158,8 +169,7 @@ private slots:
   void FormatBox_showsTheStartFormat() {
     FormHarness h;
     TFormMain& f = *h;
-    QCOMPARE(f.FormatBoxLines(),
-             (QStringList{"Bit=8", "Sampling=8000", "Size=0", "Time=0.00s"}));
+    QCOMPARE(f.FormatBoxLines(), (QStringList{"Bit=8", "Sampling=8000", "Size=0", "Time=0.00s"}));
     f.show();
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     // The first line's text reaches into the box; the area under the fourth line is blank.

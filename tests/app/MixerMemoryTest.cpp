@@ -9,12 +9,12 @@
 #include <limits>
 #include <numbers>
 
-#include "Edit.h"
 #include "MixerHarness.h"
-#include "RadioGroup.h"
-#include "TrackBar.h"
 #include "mixer/MixerSettingsFile.h"
 #include "mixer/ToneRules.h"
+#include "ui/Edit.h"
+#include "ui/RadioGroup.h"
+#include "ui/TrackBar.h"
 
 using namespace mixtest;
 
@@ -232,8 +232,8 @@ private slots:
       h.prompts.ChooseNext(path);
       w->BtnLoadClick();
       QCOMPARE(h.prompts.Boxes().size(), std::size_t(1));
-      QCOMPARE(h.prompts.Texts().front(), "Read error: \"" + path + "\" ends at byte " +
-                                              QString::number(size) + " of 16860");
+      QCOMPARE(h.prompts.Texts().front(),
+               "Read error: \"" + path + "\" ends at byte " + QString::number(size) + " of 16860");
       const SpectrumMemory& m = w->Model().Memory();
       QCOMPARE(m.Recall(0)->Harmonics.HarmCount, size >= 4 ? 3 : 0);
       QCOMPARE(m.Recall(0)->Freq, size >= 8 ? 440 : 700);

@@ -9,15 +9,15 @@
 #include <QtTest>
 #include <numbers>
 
-#include "Edit.h"
 #include "MixerHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "TrackBar.h"
-#include "WindowPlace.h"
 #include "base/Heap.h"
 #include "mixer/FrequencyScale.h"
 #include "mixer/NoteTable.h"
+#include "ui/Edit.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/TrackBar.h"
+#include "ui/WindowPlace.h"
 
 using namespace mixtest;
 
@@ -165,7 +165,7 @@ private slots:
   void AmplitudeSlider_aboveTheLimit_springsBack() {
     FormHarness h;
     Tmixplay* w = OpenMixer(h);
-    w->frectimesRG->SetItemIndex(1);  // sliders 1 .. 30 are harmonics 31 .. 60
+    w->frectimesRG->SetItemIndex(1);              // sliders 1 .. 30 are harmonics 31 .. 60
     QTest::keyClick(w->AmpBars[11], Qt::Key_Up);  // the user moves harmonic 41
     QCOMPARE(w->AmpBars[11]->Position(), 100);
     QCOMPARE(w->Model().Set().Amplitude[41], 0);
@@ -181,7 +181,7 @@ private slots:
     Tmixplay* w = OpenMixer(h);
     for (const char* bad : {"0", "2500", "abc", "-5"}) {
       w->Edfreq->SetText(bad);
-        QCOMPARE(w->freq->Position(), 100);
+      QCOMPARE(w->freq->Position(), 100);
     }
     w->Edfreq->SetText("440");
     QCOMPARE(w->freq->Position(), 440);
@@ -365,8 +365,8 @@ private slots:
     w->NoteButtons[12]->click();    // 440 Hz while 220 Hz still plays
     QCoreApplication::processEvents();
     QCOMPARE(devices.changedWhileHeld, 0);
-    QCOMPARE(devices.log, (QStringList{"pause", "reset", "unprepare", "close", "open", "prepare",
-                                       "write"}));
+    QCOMPARE(devices.log,
+             (QStringList{"pause", "reset", "unprepare", "close", "open", "prepare", "write"}));
     QVERIFY(form.Player().Playing());
     QCOMPARE(devices.sim.LastWriteData(), form.Sound.Data());
     QCOMPARE(devices.sim.LastWriteBytes(), 16000u);

@@ -9,8 +9,8 @@
 
 #include "../files/WaveBytes.h"
 #include "FormHarness.h"
-#include "RadioGroup.h"
 #include "model/AnalyseCommand.h"
+#include "ui/RadioGroup.h"
 
 using namespace wavebytes;
 
@@ -107,7 +107,8 @@ private slots:
       QCOMPARE(rows[w].seconds, std::round(1000.0 * w * size / rate) / 1000);
       QVERIFY2(h->Label2->text() == rows[w].hz,
                qPrintable(QString("window %1: readout '%2', CSV '%3'")
-                              .arg(w).arg(h->Label2->text(), rows[w].hz)));
+                              .arg(w)
+                              .arg(h->Label2->text(), rows[w].hz)));
       empty += rows[w].hz.isEmpty();
       distinct += rows[w].hz != last;
       last = rows[w].hz;

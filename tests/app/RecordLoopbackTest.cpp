@@ -11,11 +11,11 @@
 #include <cmath>
 #include <vector>
 
-#include "PaintBox.h"
 #include "ScriptedPrompts.h"
-#include "ScrollBar.h"
+#include "app/main.h"
 #include "audio/portaudio/PortAudioDevices.h"
-#include "main.h"
+#include "ui/PaintBox.h"
+#include "ui/ScrollBar.h"
 
 namespace {
 constexpr double kTone = 1000.0;  // Hz: bin 64 of a 512-point window at 8000 Hz
@@ -87,7 +87,8 @@ private:
       return "the tone player did not open: " + QString::fromStdString(r.text);
     std::vector<std::uint8_t> samples(44100 * 6 * 2);
     for (std::size_t i = 0; i < samples.size() / 2; ++i) {
-      const auto v = std::int16_t(std::lrint(12000 * std::sin(2 * M_PI * kTone * double(i) / 44100)));
+      const auto v =
+          std::int16_t(std::lrint(12000 * std::sin(2 * M_PI * kTone * double(i) / 44100)));
       samples[2 * i] = std::uint8_t(v & 0xFF);
       samples[2 * i + 1] = std::uint8_t((std::uint16_t(v) >> 8) & 0xFF);
     }

@@ -8,14 +8,16 @@
 #include <cmath>
 
 #include "FormHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
 #include "base/Heap.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 namespace {
 // A 1000 Hz sine at half scale.
-double Sine(std::uint64_t frame) { return 0.5 * std::sin(2 * M_PI * 1000.0 * double(frame) / 8000); }
+double Sine(std::uint64_t frame) {
+  return 0.5 * std::sin(2 * M_PI * 1000.0 * double(frame) / 8000);
+}
 
 int Colored(const PaintBox* b, QRgb rgb) {
   int n = 0;
@@ -37,7 +39,8 @@ private slots:
     QVERIFY(h->Rec().Recording());
     QCOMPARE(h->RepButton->text(), QString("STOP"));
     QVERIFY(h->RepButton->isVisible() || !h->isVisible());
-    QCOMPARE(h->FormatBoxLines(), QStringList({"Bit=8", "Sampling=8000", "Size=1600", "Time=0.20s"}));
+    QCOMPARE(h->FormatBoxLines(),
+             QStringList({"Bit=8", "Sampling=8000", "Size=1600", "Time=0.20s"}));
     h.Advance(200);  // the first buffer: a job draws it, the readout lags one buffer
     QVERIFY(Colored(h->PaintBoxGra, kGreen) > 0);
     QVERIFY(Colored(h->PaintBoxFft, kWhite) > 0);

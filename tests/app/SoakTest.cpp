@@ -5,13 +5,13 @@
 // bytes fed before its stop. KELVOR_SOAK_MINUTES sets the virtual time (default 60, about
 // 800 cycles in some 5 s); the cycles and the heap before and after are printed.
 
-#include <QtTest>
 #include <malloc.h>
+#include <QtTest>
 
 #include "MixerHarness.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
 #include "base/Heap.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 namespace {
 double Ramp(std::uint64_t f) { return (double(f % 64) - 32) / 128.0; }  // 8 bits: 96 + f % 64
@@ -66,9 +66,10 @@ private slots:
       QVERIFY2(heap <= level + kMargin,
                qPrintable(QString("cycle %1: %2 bytes").arg(cycle).arg(heap)));
     }
-    qInfo("%d cycles in %.1f virtual minutes; C heap %zu bytes after the first cycle, %zu after "
-          "the third, %zu at the end (highest %zu); %ld blocks of the program's own",
-          cycle, ms / 60000.0, first, level, std::size_t(mallinfo2().uordblks), highest, blocks);
+    qInfo(
+        "%d cycles in %.1f virtual minutes; C heap %zu bytes after the first cycle, %zu after "
+        "the third, %zu at the end (highest %zu); %ld blocks of the program's own",
+        cycle, ms / 60000.0, first, level, std::size_t(mallinfo2().uordblks), highest, blocks);
   }
 };
 

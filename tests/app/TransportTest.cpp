@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "FormHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
 #include "analysis/mygraph.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
 
 namespace {
 const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};
@@ -169,13 +169,13 @@ private slots:
     h.Advance(500);
     h->Timer1Timer();  // draws, thumb to 8000
     h.Pump();
-    h.Advance(100);    // plays on past the last drawn cursor
+    h.Advance(100);  // plays on past the last drawn cursor
     h->PlayButtonClick();
     QVERIFY(!h->Player().Playing() && !h->Timer1->isActive());
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
     QCOMPARE(h->Player().PlayPos(), 8000);
     QVERIFY(RedPixels(h->PaintBoxGra) > 0);  // the full redraw of the stop
-    h.Pump();  // the returned block's notice
+    h.Pump();                                // the returned block's notice
     QCOMPARE(h->Player().PlayPos(), 8000);
     QCOMPARE(h->PlayScrollBar->Position(), 8000);
     QCOMPARE(h->PlayButton->text(), QString("PLAY"));
@@ -269,7 +269,7 @@ private slots:
     h->Choicedatanum->SetItemIndex(4);  // 4096: the job draws at the cursor
     h->PlayButtonClick();
     h.Advance(200);
-    h->Timer1Timer();                   // job with zoom 1
+    h->Timer1Timer();  // job with zoom 1
     const QImage before = Snapshot(h->PaintBoxGra);
     h->ScrollBarWaveTimes->triggerAction(QAbstractSlider::SliderSingleStepSub);
     QCOMPARE(h->View().WaveTimes, 2);
@@ -515,8 +515,8 @@ private slots:
     devices.log.clear();
     f.show();
     QVERIFY(f.close());
-    const QStringList expected{"pause", "reset", "unprepare", "close", "open",
-                               "reset", "unprepare", "close"};
+    const QStringList expected{"pause", "reset", "unprepare", "close",
+                               "open",  "reset", "unprepare", "close"};
     QCOMPARE(devices.log, expected);
     QVERIFY(!f.Player().Playing() && !f.Timer1->isActive() && !f.Sound.HasSound());
     QVERIFY(!devices.sim.OutOpen());

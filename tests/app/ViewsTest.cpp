@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "FormHarness.h"
-#include "PaintBox.h"
-#include "RadioGroup.h"
-#include "ScrollBar.h"
-#include "UpDown.h"
 #include "files/WaveWriter.h"
+#include "ui/PaintBox.h"
+#include "ui/RadioGroup.h"
+#include "ui/ScrollBar.h"
+#include "ui/UpDown.h"
 
 namespace {
 
@@ -134,7 +134,8 @@ private slots:
     const WAVEFORMATEX f44{1, 1, 44100, 44100, 1, 8, 0};
     std::vector<std::uint8_t> bytes(44100, 128);
     for (int n = 0; n < 44100; ++n)
-      bytes[std::size_t(n)] = std::uint8_t(128 + std::nearbyint(100 * std::sin(2 * kPi * 1000 * n / 44100)));
+      bytes[std::size_t(n)] =
+          std::uint8_t(128 + std::nearbyint(100 * std::sin(2 * kPi * 1000 * n / 44100)));
     QVERIFY(OpenSound(h, f44, bytes));
     QCOMPARE(h->NewSound.RecSampleRate, 8000u);
     QCOMPARE(h->View().FftSpan, 4000.0);
@@ -147,8 +148,8 @@ private slots:
           break;
         }
     QVERIFY2(std::abs(peakX - 98) <= 2, qPrintable(QString::number(peakX)));  // 393 * 1000 / 4000
-    Previous(h);  // 8000
-    Previous(h);  // 16000
+    Previous(h);                                                              // 8000
+    Previous(h);                                                              // 16000
     Previous(h);  // 32000 > 22050: refused
     QCOMPARE(h->View().FftSpan, 16000.0);
   }

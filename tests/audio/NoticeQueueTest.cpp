@@ -53,7 +53,11 @@ TEST(NoticeQueue, Drain_NoticePostedByHandlerWaitsForNextWake) {
   q.PostOutputDone();
   int calls = 0;
   // A handler that resets a device, which posts again: that notice is not handled inside.
-  EXPECT_EQ(q.Drain([&](const DeviceNotice&) { ++calls; q.PostOutputDone(); }), 1u);
+  EXPECT_EQ(q.Drain([&](const DeviceNotice&) {
+    ++calls;
+    q.PostOutputDone();
+  }),
+            1u);
   EXPECT_EQ(calls, 1);
   EXPECT_TRUE(WakeSignalled(q));
   EXPECT_EQ(DrainAll(q).size(), 1u);

@@ -31,7 +31,10 @@ WAVEFORMATEX Pcm(std::uint32_t rate, std::uint16_t bits, std::uint16_t channels)
 struct Recorder : DeviceNoticeSink {
   std::vector<WAVEHDR*> posts;  // nullptr for OutputDone
   int outputDone = 0;
-  void PostOutputDone() noexcept override { ++outputDone; posts.push_back(nullptr); }
+  void PostOutputDone() noexcept override {
+    ++outputDone;
+    posts.push_back(nullptr);
+  }
   void PostInputData(WAVEHDR* hdr) noexcept override { posts.push_back(hdr); }
 };
 
@@ -94,7 +97,10 @@ TEST(SimulatedDevices, Open_AcceptsPcmOfEightOrSixteenBitsMonoOrStereo) {
 }
 
 TEST(SimulatedDevices, Open_RefusesOtherFormatsWithReason) {
-  struct Case { WAVEFORMATEX f; const char* words; };
+  struct Case {
+    WAVEFORMATEX f;
+    const char* words;
+  };
   std::vector<Case> cases;
   WAVEFORMATEX f = Pcm(8000, 8, 1);
   f.wFormatTag = 3;
@@ -192,8 +198,8 @@ TEST(SimulatedWaveOut, Destroy_DropsQueuedBlockWithoutNotice) {
 // --- injected refusals ---
 
 TEST(SimulatedDevices, Refuse_NextCallOnlyOrUntilClearedWithCodeAndText) {
-  const SimCall calls[] = {SimCall::OpenOut, SimCall::OpenIn,      SimCall::PrepareOut,
-                           SimCall::Write,   SimCall::GetPosition, SimCall::PrepareIn,
+  const SimCall calls[] = {SimCall::OpenOut,   SimCall::OpenIn,      SimCall::PrepareOut,
+                           SimCall::Write,     SimCall::GetPosition, SimCall::PrepareIn,
                            SimCall::AddBuffer, SimCall::Start};
   for (SimCall call : calls) {
     for (SimRefusal how : {SimRefusal::NextCallOnly, SimRefusal::UntilCleared}) {
@@ -213,7 +219,10 @@ TEST(SimulatedDevices, Refuse_NextCallOnlyOrUntilClearedWithCodeAndText) {
         if (!isIn) {
           DeviceResult r = devices.OpenOut(Pcm(8000, 8, 1), sink, out);
           if (call == SimCall::OpenOut || !r.ok()) return r;
-          if (call == SimCall::GetPosition) { MMTIME t; return out->GetPosition(t); }
+          if (call == SimCall::GetPosition) {
+            MMTIME t;
+            return out->GetPosition(t);
+          }
           r = out->Prepare(hdr);
           if (call == SimCall::PrepareOut || !r.ok()) return r;
           r = out->Write(hdr);

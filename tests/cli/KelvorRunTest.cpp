@@ -13,7 +13,10 @@ using namespace wavebytes;
 
 namespace {
 
-struct Ran { int code; std::string out, err; };
+struct Ran {
+  int code;
+  std::string out, err;
+};
 
 // Runs `env KELVOR_PROGRAM args` in sh: `env` sets variables and may end in a command
 // that runs the program.
@@ -22,7 +25,8 @@ Ran Launch(const ScratchDir& dir, const std::string& env, const std::vector<std:
   for (const std::string& a : args) cmd += " '" + a + "'";  // no quote in the names here
   const int status = std::system((cmd + " >" + dir / "out" + " 2>" + dir / "err").c_str());
   const Bytes out = ReadAll(dir / "out"), err = ReadAll(dir / "err");
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, {out.begin(), out.end()},
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+          {out.begin(), out.end()},
           {err.begin(), err.end()}};
 }
 
@@ -85,7 +89,8 @@ TEST(KelvorRun, ScreenshotOfTheMixerOnlyWhenItOpens) {
   r = Launch(dir, kOffscreen, {dir / "stereo.wav", "--mixer", "--screenshot", dir / "s.png"});
   EXPECT_EQ(r.code, 1);
   EXPECT_NE(r.err.find("kelvor: [error] 2channel\nkelvor: the mixer window did not open"),
-            std::string::npos) << r.err;
+            std::string::npos)
+      << r.err;
 }
 
 TEST(KelvorRun, ADisplayNobodyServesIsOneLineAndExitCodeOne) {

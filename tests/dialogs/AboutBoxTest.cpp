@@ -6,7 +6,7 @@
 
 #include "FormHarness.h"
 #include "ModalDriver.h"
-#include "about.h"
+#include "dialogs/about.h"
 
 class AboutBoxTest : public QObject {
   Q_OBJECT

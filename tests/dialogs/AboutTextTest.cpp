@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "FormHarness.h"
-#include "about.h"
+#include "dialogs/about.h"
 
 class AboutTextTest : public QObject {
   Q_OBJECT
@@ -40,8 +40,8 @@ private slots:
     const QFont face(QStringLiteral("IPAPGothic"));
     const QFontMetrics fm(face);
     // Exactly the room "abc def" needs on one line.
-    const QRect oneLine = fm.boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft | Qt::AlignTop,
-                                          "abc def");
+    const QRect oneLine =
+        fm.boundingRect(QRect(0, 0, 1000, 1000), Qt::AlignLeft | Qt::AlignTop, "abc def");
     QCOMPARE(TAboutBox::FitText(fm, oneLine, "abc def"), QString("abc def"));
     const QString cut = TAboutBox::FitText(fm, oneLine, "abc def ghi jkl");
     QVERIFY(cut.startsWith("abc"));

@@ -7,9 +7,9 @@
 
 #include "FormHarness.h"
 #include "ModalDriver.h"
-#include "RadioGroup.h"
-#include "recbitsamp.h"
-#include "slowrec.h"
+#include "dialogs/recbitsamp.h"
+#include "dialogs/slowrec.h"
+#include "ui/RadioGroup.h"
 
 namespace {
 // Closes a dialog with its OK button.
@@ -91,16 +91,16 @@ private slots:
     QCOMPARE(item, 0);
     QCOMPARE(h->NewSound.SlowRecSeconds, 0.6);
     {
-      ModalDriver<TOKBottomDlg> dialog(
-          [&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); }, ClickOk<TOKBottomDlg>);
+      ModalDriver<TOKBottomDlg> dialog([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); },
+                                       ClickOk<TOKBottomDlg>);
       h->SlowRecTimeClick();
       VERIFY_ANSWERED(dialog);
     }
     QCOMPARE(item, 2);
     for (double s : {0.2, 0.4, 0.8, 1.0}) {
       h->NewSound.SlowRecSeconds = s;
-      ModalDriver<TOKBottomDlg> dialog(
-          [&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); }, ClickOk<TOKBottomDlg>);
+      ModalDriver<TOKBottomDlg> dialog([&](TOKBottomDlg& d) { item = d.SlowRecTime->ItemIndex(); },
+                                       ClickOk<TOKBottomDlg>);
       h->SlowRecTimeClick();
       VERIFY_ANSWERED(dialog);
       QCOMPARE(item, int(s * 5 - 1 + 0.5));

@@ -1,7 +1,7 @@
 #include "files/FileByteSource.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,7 +60,7 @@ TEST(FileByteSource, ReadOverZeros_GivesWhatReadGivesAcrossHoles) {
   }
   close(fd);
   auto plain = FileByteSource::Open(path), sparse = FileByteSource::Open(path);
-  const std::int64_t steps[][2] = {{0, 50},       {0, 2 << 20},         {90, 4 << 20},
+  const std::int64_t steps[][2] = {{0, 50},       {0, 2 << 20},          {90, 4 << 20},
                                    {1 << 20, 20}, {(3 << 20) - 9, 9000}, {end - 10, 100},
                                    {end, 4},      {end + 9, 4}};
   for (const auto& [at, count] : steps) {

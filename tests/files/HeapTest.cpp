@@ -65,7 +65,7 @@ TEST(Heap, LargeBlocks_AreMappedZeroAndReadyForHugePages) {
 // or moved, shrunk), Realloc keeps the bytes and ReallocZeroed also clears everything past
 // the used ones, including old bytes in the block's spare room.
 TEST(Heap, Realloc_KeepsTheBytesAndReallocZeroedClearsTheRest) {
-  const std::size_t sizes[] = {100,      700 * 1024, 1200 * 1024, 3 * kMiB + 1,
+  const std::size_t sizes[] = {100,           700 * 1024, 1200 * 1024, 3 * kMiB + 1,
                                40 * kMiB + 3, 5 * kMiB,   2000};
   for (bool zeroed : {false, true}) {
     void* block = Heap::Alloc(10);
@@ -75,8 +75,8 @@ TEST(Heap, Realloc_KeepsTheBytesAndReallocZeroedClearsTheRest) {
     for (std::size_t bytes : sizes) {
       const std::size_t kept = std::min(used, bytes);
       Fill(block, kept, 7);
-      void* resized = zeroed ? Heap::ReallocZeroed(block, kept / 2, bytes)
-                             : Heap::Realloc(block, bytes);
+      void* resized =
+          zeroed ? Heap::ReallocZeroed(block, kept / 2, bytes) : Heap::Realloc(block, bytes);
       ASSERT_NE(resized, nullptr) << bytes;
       block = resized;
       EXPECT_TRUE(Filled(block, zeroed ? kept / 2 : kept, 7)) << bytes;

@@ -73,8 +73,8 @@ TEST(RiffReader, FindRiff_SkipsOtherTopLevelChunksAndForms) {
   RiffChunk wave;
   ASSERT_TRUE(p.riff.FindRiff(kWave, wave));
   EXPECT_EQ(wave.dataOffset, 22 + 12 + 8);
-  for (const Bytes& bad : {Bytes{}, Id("RIFF") + U32(4), Riff({}, {}, "RIFX"),
-                           Id("RIFX") + U32(4) + Id("WAVE")}) {
+  for (const Bytes& bad :
+       {Bytes{}, Id("RIFF") + U32(4), Riff({}, {}, "RIFX"), Id("RIFX") + U32(4) + Id("WAVE")}) {
     Parsed q(bad);
     EXPECT_FALSE(q.riff.FindRiff(kWave, wave));
   }

@@ -40,7 +40,8 @@ std::string AsSaver(const std::function<std::string()>& act) {
   close(fds[1]);
   std::string out;
   char buffer[512];
-  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, std::size_t(n));
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+    out.append(buffer, std::size_t(n));
   close(fds[0]);
   wait(nullptr);
   return out;
@@ -80,7 +81,8 @@ TEST(SaveIdentity, EachWayOfHoldingAFileIsKept) {
     ASSERT_EQ(save(fresh / "new"), "");
     const Bytes saved = ReadAll(fresh / "new");
     const auto refusal = [save](const std::string& path) {
-      return save == SaveWave ? "No File" : "Cannot create file \"" + path + "\": Permission denied";
+      return save == SaveWave ? "No File"
+                              : "Cannot create file \"" + path + "\": Permission denied";
     };
     {  // a plain file, 0600: replaced by a rename, its mode kept, nothing else left
       Scene sc;
@@ -101,8 +103,8 @@ TEST(SaveIdentity, EachWayOfHoldingAFileIsKept) {
     {  // a user attribute and an ACL granting a named user read and write
       Scene sc;
       Bytes acl = U32(2);
-      for (const auto& [tag, perm, id] : {std::tuple{1, 6, ~0u}, {2, 6, kThird}, {4, 4, ~0u},
-                                          {0x10, 6, ~0u}, {0x20, 4, ~0u}})
+      for (const auto& [tag, perm, id] :
+           {std::tuple{1, 6, ~0u}, {2, 6, kThird}, {4, 4, ~0u}, {0x10, 6, ~0u}, {0x20, 4, ~0u}})
         acl = acl + U16(std::uint16_t(tag)) + U16(std::uint16_t(perm)) + U32(id);
       if (setxattr(sc.file.c_str(), "user.kelvor", "take 3", 6, 0) != 0 ||
           setxattr(sc.file.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0) {

@@ -71,8 +71,13 @@ TEST(SndfileInterop, SaveFile_IsReadByLibsndfileWithSameFormatAndSamples) {
   ScratchDir dir;
   for (const Shape& s : kShapes) {
     const auto block = std::uint16_t(s.channels * s.bits / 8);
-    const WAVEFORMATEX f{1, std::uint16_t(s.channels), std::uint32_t(s.rate),
-                         std::uint32_t(s.rate) * block, block, std::uint16_t(s.bits), 0};
+    const WAVEFORMATEX f{1,
+                         std::uint16_t(s.channels),
+                         std::uint32_t(s.rate),
+                         std::uint32_t(s.rate) * block,
+                         block,
+                         std::uint16_t(s.bits),
+                         0};
     const std::size_t frames = 1001;
     const Bytes data = Pcm(frames * block, 3);
     const std::string path = dir / "kelvor.wav";
@@ -90,8 +95,8 @@ TEST(SndfileInterop, SaveFile_IsReadByLibsndfileWithSameFormatAndSamples) {
     EXPECT_EQ(sf_readf_short(sf, got.data(), sf_count_t(frames)), sf_count_t(frames));
     sf_close(sf);
     for (std::size_t i = 0; i < got.size(); ++i) {
-      const int expected = s.bits == 8 ? (data[i] - 128) * 256
-                                       : short(data[2 * i] | (data[2 * i + 1] << 8));
+      const int expected =
+          s.bits == 8 ? (data[i] - 128) * 256 : short(data[2 * i] | (data[2 * i + 1] << 8));
       ASSERT_EQ(got[i], expected) << "sample " << i;
     }
   }

@@ -38,8 +38,7 @@ inline Bytes Chunk(const char* id, const Bytes& body, std::optional<std::uint32_
 
 inline Bytes Riff(const Bytes& children, std::optional<std::uint32_t> size = {},
                   const char* form = "WAVE") {
-  return Id("RIFF") + U32(size.value_or(std::uint32_t(children.size() + 4))) + Id(form) +
-         children;
+  return Id("RIFF") + U32(size.value_or(std::uint32_t(children.size() + 4))) + Id(form) + children;
 }
 
 inline Bytes FmtBody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
@@ -72,8 +71,8 @@ inline Bytes ReadAll(const std::string& path) {
 }
 
 inline void WriteAll(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                               std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 // Removes a tree through descriptors, so that paths beyond PATH_MAX go too.
@@ -112,7 +111,7 @@ inline std::string MakeDeepDir(const std::string& base, int depth) {
 
 // A fresh directory under the system's temporary directory, removed with its contents.
 class ScratchDir {
- public:
+public:
   ScratchDir() {
     std::string pattern = std::filesystem::temp_directory_path() / "kelvor-files-XXXXXX";
     path_ = mkdtemp(pattern.data());
@@ -127,7 +126,7 @@ class ScratchDir {
     return names;
   }
 
- private:
+private:
   std::string path_;
 };
 }  // namespace wavebytes

@@ -33,10 +33,10 @@ bool IsSound(const std::uint8_t* p, std::int64_t bytes) {
 // reads of sound bytes, and can fail one of them or end early, as a file cut short on
 // disk while being read does.
 class SyntheticWave : public ByteSource {
- public:
-  int failRead = -1;                 // this read of sound bytes (0 = the first) gives -1
-  std::int64_t endsAt = kTotal;      // sound bytes really there
-  std::vector<std::size_t> reads;    // counts asked for by the reads of sound bytes
+public:
+  int failRead = -1;               // this read of sound bytes (0 = the first) gives -1
+  std::int64_t endsAt = kTotal;    // sound bytes really there
+  std::vector<std::size_t> reads;  // counts asked for by the reads of sound bytes
 
   std::int64_t Size() const override { return kHeader + kTotal; }
   std::int64_t Tell() const override { return position_; }
@@ -46,8 +46,9 @@ class SyntheticWave : public ByteSource {
     return true;
   }
   std::int64_t Read(std::uint8_t* buffer, std::size_t count) override {
-    static const Bytes header = Riff(Chunk("fmt ", FmtBody(1, 2, 48000, 16, 4)) + Id("data") +
-                                     U32(std::uint32_t(kTotal)), std::uint32_t(36 + kTotal));
+    static const Bytes header =
+        Riff(Chunk("fmt ", FmtBody(1, 2, 48000, 16, 4)) + Id("data") + U32(std::uint32_t(kTotal)),
+             std::uint32_t(36 + kTotal));
     if (position_ < kHeader) {
       const std::size_t n = std::min<std::size_t>(count, std::size_t(kHeader - position_));
       std::memcpy(buffer, header.data() + position_, n);
@@ -63,7 +64,7 @@ class SyntheticWave : public ByteSource {
     return n;
   }
 
- private:
+private:
   static constexpr std::int64_t kHeader = 44;
   std::int64_t position_ = 0;
 };
@@ -133,9 +134,8 @@ TEST(WaveProgress, Append_ReadsIntoTheTailOrKeepsTheHeldSound) {
     if (variant == 3) source.failRead = 1;
     if (variant == 4) source.endsAt = kStep + 6;
     const WAVEFORMATEX mono8{1, 1, 8000, 8000, 1, 8, 0};
-    WaveReader::HeldSound held{
-        HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(heldBytes.size()))),
-        std::int32_t(heldBytes.size()), mono8};
+    WaveReader::HeldSound held{HeapBytes(static_cast<std::uint8_t*>(Heap::Alloc(heldBytes.size()))),
+                               std::int32_t(heldBytes.size()), mono8};
     std::memcpy(held.data.get(), heldBytes.data(), heldBytes.size());
     const WaveReadStatus status = WaveReader::Append(source, held, progress.Callback());
     const std::uint8_t* data = held.data.get();
@@ -158,7 +158,7 @@ TEST(WaveProgress, Append_ReadsIntoTheTailOrKeepsTheHeldSound) {
 namespace {
 // Counts the reads a walk makes of the source beneath it.
 class CountingSource : public MemoryByteSource {
- public:
+public:
   using MemoryByteSource::MemoryByteSource;
   int reads = 0;
   std::int64_t Read(std::uint8_t* buffer, std::size_t count) override {
@@ -176,8 +176,8 @@ TEST(WaveProgress, Read_LongChunkWalkReportsProgressAndStopsAtCancel) {
   Bytes junk;
   junk.reserve(kEmpty * 8);
   for (std::size_t i = 0; i < kEmpty; ++i) junk = std::move(junk) + Id("JUNK") + U32(0);
-  const Bytes chunks = Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1)) + junk +
-                            Chunk("data", Pcm(100)));
+  const Bytes chunks =
+      Riff(Chunk("fmt ", FmtBody(1, 1, 8000, 8, 1)) + junk + Chunk("data", Pcm(100)));
   const Bytes zeros(20 << 20, 0);
   for (const Bytes* file : {&chunks, &zeros}) {
     const auto size = std::int64_t(file->size());

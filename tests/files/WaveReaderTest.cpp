@@ -107,8 +107,8 @@ TEST(WaveReader, Read_FormatBytesReplaceTheRecordByteForByte) {
   EXPECT_EQ(out.status, WaveReadStatus::Ok);
   EXPECT_EQ(out.format, (WAVEFORMATEX{1, 1, 11025, 11025, 1, 8, 0x7777}));
   // The file ends 5 bytes into the format chunk: those 5 bytes arrive, then "No fmtSize".
-  const Bytes cut = Id("RIFF") + U32(100) + Id("WAVE") + Id("fmt ") + U32(16) +
-                    Bytes{1, 0, 2, 0, 0x44};
+  const Bytes cut =
+      Id("RIFF") + U32(100) + Id("WAVE") + Id("fmt ") + U32(16) + Bytes{1, 0, 2, 0, 0x44};
   out = ReadBytes(cut);
   EXPECT_EQ(out.status, WaveReadStatus::NoFmtSize);
   EXPECT_EQ(out.format, (WAVEFORMATEX{1, 2, 0x77777744, 0x77777777, 0x7777, 0x7777, 0x7777}));
@@ -119,13 +119,13 @@ TEST(WaveReader, Read_RefusesFormatsTheViewsCannotIndex) {
     Bytes fmt;
     bool usable;
   } cases[] = {
-      {FmtBody(1, 0, 8000, 8, 1), false},     // no channel
-      {FmtBody(1, 1, 0, 8, 1), false},        // no sampling rate
-      {FmtBody(1, 1, 8000, 8, 0), false},     // no block
-      {FmtBody(1, 2, 8000, 16, 2), false},    // block too small for the frame
-      {FmtBody(1, 1, 8000, 8, 2), false},     // block too large
+      {FmtBody(1, 0, 8000, 8, 1), false},   // no channel
+      {FmtBody(1, 1, 0, 8, 1), false},      // no sampling rate
+      {FmtBody(1, 1, 8000, 8, 0), false},   // no block
+      {FmtBody(1, 2, 8000, 16, 2), false},  // block too small for the frame
+      {FmtBody(1, 1, 8000, 8, 2), false},   // block too large
       {FmtBody(1, 2, 8000, 8, 2), true},
-      {FmtBody(1, 1, 44100, 24, 3), true},    // other PCM sizes pass through
+      {FmtBody(1, 1, 44100, 24, 3), true},  // other PCM sizes pass through
       {FmtBody(1, 6, 48000, 16, 12), true},
   };
   for (const auto& c : cases) {
@@ -142,9 +142,9 @@ TEST(WaveReader, Read_TakesOnlyTheWholeFramesTheFileHolds) {
     Bytes file;
     std::size_t bytes;
   } cases[] = {
-      {Riff(fmt + Id("data") + U32(4000) + data, 4000 + 36), 1000},        // truncated
+      {Riff(fmt + Id("data") + U32(4000) + data, 4000 + 36), 1000},         // truncated
       {Riff(fmt + Id("data") + U32(0xFFFFFFFF) + data, 0xFFFFFFFF), 1000},  // streaming
-      {Riff(fmt + Id("data") + U32(0x80000000) + data), 1000},             // signed size < 0
+      {Riff(fmt + Id("data") + U32(0x80000000) + data), 1000},              // signed size < 0
       {Riff(fmt + Chunk("data", data) + ListChunk()), 1000},                // odd declared size
       {Riff(fmt + Chunk("data", Pcm(4)), 0xFFFFFFFF) + Pcm(64), 4},         // size is exact
   };
@@ -177,17 +177,15 @@ WaveReader::HeldSound Held(const Bytes& bytes, const WAVEFORMATEX& format) {
   return held;
 }
 
-Bytes BytesOf(const WaveReader::HeldSound& h) {
-  return Bytes(h.data.get(), h.data.get() + h.size);
-}
+Bytes BytesOf(const WaveReader::HeldSound& h) { return Bytes(h.data.get(), h.data.get() + h.size); }
 
 // Every refusal leaves the held sound whole: its bytes, size and format, also when the
 // refused file's format record was already read (a float file, a too long sum).
 TEST(WaveReader, AppendFile_AddsBytesAndTakesTheNewFormatOrChangesNothing) {
   ScratchDir dir;
   WriteAll(dir / "16.wav", Standard(2, 44100, 16, Pcm(800, 2)));
-  WriteAll(dir / "float.wav", Riff(Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) +
-                                   Chunk("data", Pcm(400))));
+  WriteAll(dir / "float.wav",
+           Riff(Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) + Chunk("data", Pcm(400))));
   const WAVEFORMATEX mono8{1, 1, 8000, 8000, 1, 8, 0}, stereo16{1, 2, 44100, 176400, 4, 16, 0};
   WaveReader::HeldSound held = Held(Pcm(600, 1), mono8);
   ASSERT_EQ(WaveReader::AppendFile(dir / "16.wav", held), WaveReadStatus::Ok);
@@ -236,9 +234,9 @@ TEST(WaveReadStatus, Text_NamesTheStepAndTheCommand) {
   EXPECT_STREQ(WaveReadStatusText(S::NoMemory, open), "No pwavedata");
   EXPECT_STREQ(WaveReadStatusText(S::NoMemory, add), "No mypwavedata");
   const std::pair<S, const char*> texts[] = {
-      {S::NoFile, "No File"}, {S::NoWave, "No Wave"},     {S::NoFmt, "No fmt"},
+      {S::NoFile, "No File"},       {S::NoWave, "No Wave"},     {S::NoFmt, "No fmt"},
       {S::NoFmtSize, "No fmtSize"}, {S::NoFmtTag, "No fmttag"}, {S::NoData, "No data"},
-      {S::NoRead, "No read"}, {S::Cancelled, "Cancelled"}};
+      {S::NoRead, "No read"},       {S::Cancelled, "Cancelled"}};
   for (const auto& [status, text] : texts) {
     EXPECT_STREQ(WaveReadStatusText(status, open), text);
     EXPECT_STREQ(WaveReadStatusText(status, add), text);

@@ -44,7 +44,8 @@ WaveReadStatus ReadChecked(const Bytes& file, ByteSource& source) {
   if (r.status == WaveReadStatus::Ok) {
     EXPECT_GT(r.size, 0);
     EXPECT_EQ(r.size % f.nBlockAlign, 0);
-    EXPECT_NE(std::search(file.begin(), file.end(), r.data.get(), r.data.get() + r.size), file.end());
+    EXPECT_NE(std::search(file.begin(), file.end(), r.data.get(), r.data.get() + r.size),
+              file.end());
   } else {
     EXPECT_EQ(r.data, nullptr);
   }
@@ -78,7 +79,8 @@ TEST(WaveRobustness, Read_EveryPrefixOpensOrFailsCleanly) {
 }
 
 TEST(WaveRobustness, Read_CorruptedSizesOpenOrFailCleanly) {
-  const std::uint32_t boundary[] = {0, 1, 2, 3, 4, 7, 8, 15, 16, 17, 18, 0x7FFFFFFF,
+  const std::uint32_t boundary[] = {0,          1,          2,          3,         4,  7,
+                                    8,          15,         16,         17,        18, 0x7FFFFFFF,
                                     0x80000000, 0xFFFFFFF7, 0xFFFFFFFE, 0xFFFFFFFF};
   std::mt19937 random(20240611);
   for (const Bytes& whole : VariedFiles())

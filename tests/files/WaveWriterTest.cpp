@@ -15,17 +15,15 @@ const WAVEFORMATEX kMono8{1, 1, 8000, 8000, 1, 8, 0};
 
 Bytes Header(std::uint32_t riffSize, const WAVEFORMATEX& f, std::uint32_t dataSize) {
   return Id("RIFF") + U32(riffSize) + Id("WAVE") + Id("fmt ") + U32(18) + U16(f.wFormatTag) +
-         U16(f.nChannels) + U32(f.nSamplesPerSec) + U32(f.nAvgBytesPerSec) +
-         U16(f.nBlockAlign) + U16(f.wBitsPerSample) + U16(f.cbSize) + Id("data") +
-         U32(dataSize);
+         U16(f.nChannels) + U32(f.nSamplesPerSec) + U32(f.nAvgBytesPerSec) + U16(f.nBlockAlign) +
+         U16(f.wBitsPerSample) + U16(f.cbSize) + Id("data") + U32(dataSize);
 }
 }  // namespace
 
 TEST(WaveWriter, SaveFile_Writes46ByteHeaderAndPadsOddData) {
   ScratchDir dir;
   const Bytes even = Pcm(16000), odd = Pcm(1601);
-  ASSERT_EQ(WaveWriter::SaveFile(dir / "even.wav", kMono8, even.data(), 16000),
-            WaveSaveStatus::Ok);
+  ASSERT_EQ(WaveWriter::SaveFile(dir / "even.wav", kMono8, even.data(), 16000), WaveSaveStatus::Ok);
   EXPECT_EQ(ReadAll(dir / "even.wav"), Header(16038, kMono8, 16000) + even);
   ASSERT_EQ(WaveWriter::SaveFile(dir / "odd.wav", kMono8, odd.data(), 1601), WaveSaveStatus::Ok);
   const Bytes file = ReadAll(dir / "odd.wav");
@@ -67,9 +65,9 @@ TEST(WaveWriter, SaveFile_FailureKeepsEarlierFileAndLeavesNoTemp) {
   const Bytes data = Pcm(1601);
   using S = WaveSaveStatus;
   const std::pair<std::int64_t, S> steps[] = {
-      {0, S::NoWave},     {11, S::NoWave},    {12, S::NoFmt},      {19, S::NoFmt},
-      {20, S::NoFmtSize}, {37, S::NoFmtSize}, {38, S::NoData},     {45, S::NoData},
-      {46, S::NoWrite},   {1646, S::NoWrite}, {1647, S::NoAssend1}, {1648, S::NoAssend2},
+      {0, S::NoWave},      {11, S::NoWave},    {12, S::NoFmt},       {19, S::NoFmt},
+      {20, S::NoFmtSize},  {37, S::NoFmtSize}, {38, S::NoData},      {45, S::NoData},
+      {46, S::NoWrite},    {1646, S::NoWrite}, {1647, S::NoAssend1}, {1648, S::NoAssend2},
       {1651, S::NoAssend2}};
   for (const auto& [limit, status] : steps) {
     FileByteSink::InjectFaults({.writeLimit = limit});
@@ -105,9 +103,9 @@ TEST(WaveWriter, SaveFile_AcceptsUtf8PathsLongerThanPathMax) {
 TEST(WaveSaveStatus, Text_NamesTheFailingStep) {
   using S = WaveSaveStatus;
   const std::pair<S, const char*> texts[] = {
-      {S::NoFile, "No File"},     {S::NoWave, "No Wave"}, {S::NoFmt, "No fmt"},
-      {S::NoFmtSize, "No fmtSize"}, {S::NoAsend, "No asend"}, {S::NoData, "No data"},
-      {S::NoWrite, "No Write"},   {S::NoAssend1, "No assend1"}, {S::NoAssend2, "No assend2"},
+      {S::NoFile, "No File"},       {S::NoWave, "No Wave"},       {S::NoFmt, "No fmt"},
+      {S::NoFmtSize, "No fmtSize"}, {S::NoAsend, "No asend"},     {S::NoData, "No data"},
+      {S::NoWrite, "No Write"},     {S::NoAssend1, "No assend1"}, {S::NoAssend2, "No assend2"},
       {S::Cancelled, "Cancelled"}};
   for (const auto& [status, text] : texts) EXPECT_STREQ(WaveSaveStatusText(status), text);
 }

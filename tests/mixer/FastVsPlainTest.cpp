@@ -96,8 +96,8 @@ struct Shape {
 
 // Random amplitudes and phases (whole degrees or any radians); the volume either anything
 // up to 300 or low enough that the amplitude sum cannot overflow.
-SynthPlan RandomPlan(std::mt19937_64& rng, SampleBits bits, std::size_t bytes,
-                     std::uint32_t rate, const Shape& shape) {
+SynthPlan RandomPlan(std::mt19937_64& rng, SampleBits bits, std::size_t bytes, std::uint32_t rate,
+                     const Shape& shape) {
   std::uniform_int_distribution<int> amp(1, 100), deg(-180, 180), three(0, 2);
   std::uniform_real_distribution<double> rad(-std::numbers::pi, std::numbers::pi);
   HarmonicSet set;
@@ -192,8 +192,10 @@ TEST(FastVsPlain, PhasorSumsStayWithinTheirStatedBound) {
       bank.Next(PhasorBank::kChunk, s.data());
       for (int i = 0; i < PhasorBank::kChunk; i += 7) {
         const long double bound =
-            100 * (kHarmonics * (PhasorBank::kErrorFixed + PhasorBank::kErrorPerStep * (j + i)) +
-                   phases + kHarmonics * kHarmonics) * 0x1p-53L;
+            100 *
+            (kHarmonics * (PhasorBank::kErrorFixed + PhasorBank::kErrorPerStep * (j + i)) + phases +
+             kHarmonics * kHarmonics) *
+            0x1p-53L;
         worst = std::max(worst, std::fabs(s[i] - exact(plan.N - kSteps + j + i)) / bound);
       }
     }

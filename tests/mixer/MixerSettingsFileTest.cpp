@@ -11,8 +11,8 @@
 #include <limits>
 #include <random>
 
-#include "files/FileByteSink.h"
 #include "../files/WaveBytes.h"
+#include "files/FileByteSink.h"
 
 using namespace wavebytes;
 using Code = MixerFileStatus::Code;
@@ -158,8 +158,8 @@ TEST(MixerSettingsFile, CutFile_KeepsWholeFieldsReadBeforeTheEnd) {
     SpectrumMemory memory = before;
     const MixerFileStatus status = MixerSettingsFile::Load(path, memory);
     EXPECT_EQ(status.code, Code::ShortFile) << size;
-    EXPECT_EQ(status.text, "Read error: \"" + path + "\" ends at byte " +
-                               std::to_string(size) + " of 16860");
+    EXPECT_EQ(status.text,
+              "Read error: \"" + path + "\" ends at byte " + std::to_string(size) + " of 16860");
     EXPECT_TRUE(SameSlots(memory, AfterCut(before, saved, size))) << size;
   }
 }
@@ -173,11 +173,14 @@ TEST(MixerSettingsFile, FailedSave_LeavesEarlierFileAndNoTemporary) {
     Code code;
     std::string text;
   } cases[] = {
-      {{.failCreate = true}, Code::CannotCreate,
+      {{.failCreate = true},
+       Code::CannotCreate,
        "Cannot create file \"" + path + "\": Permission denied"},
-      {{.writeLimit = 0}, Code::WriteFailed,
+      {{.writeLimit = 0},
+       Code::WriteFailed,
        "Write error: \"" + path + "\" at byte 0 of 16860: No space left on device"},
-      {{.writeLimit = 5000}, Code::WriteFailed,
+      {{.writeLimit = 5000},
+       Code::WriteFailed,
        "Write error: \"" + path + "\" at byte 5000 of 16860: No space left on device"},
       {{.failSync = true}, Code::FlushFailed, "Cannot write file \"" + path + "\" to disk"},
       {{.failRename = true}, Code::RenameFailed, "Cannot replace file \"" + path + "\""},
@@ -194,8 +197,8 @@ TEST(MixerSettingsFile, FailedSave_LeavesEarlierFileAndNoTemporary) {
 
   const MixerFileStatus missing = MixerSettingsFile::Save(dir / "no/set.f2t", {});
   EXPECT_EQ(missing.code, Code::CannotCreate);
-  EXPECT_EQ(missing.text, "Cannot create file \"" + dir / "no/set.f2t" +
-                              "\": No such file or directory");
+  EXPECT_EQ(missing.text,
+            "Cannot create file \"" + dir / "no/set.f2t" + "\": No such file or directory");
   EXPECT_EQ(MixerSettingsFile::Save(dir.Path(), {}).code, Code::CannotCreate);
 }
 
@@ -205,8 +208,8 @@ TEST(MixerSettingsFile, LoadFailure_NoFileLeavesSlotsAlone) {
   SpectrumMemory memory = before;
   const MixerFileStatus status = MixerSettingsFile::Load(dir / "gone.f2t", memory);
   EXPECT_EQ(status.code, Code::CannotOpen);
-  EXPECT_EQ(status.text, "Cannot open file \"" + dir / "gone.f2t" +
-                             "\": No such file or directory");
+  EXPECT_EQ(status.text,
+            "Cannot open file \"" + dir / "gone.f2t" + "\": No such file or directory");
   EXPECT_EQ(MixerSettingsFile::Load(dir.Path(), memory).code, Code::CannotOpen);
   EXPECT_TRUE(SameSlots(memory, before));
 }
@@ -249,19 +252,20 @@ TEST(MixerSettingsFile, Layout_MatchesPythonStructWriter) {
         data << '\n';
       }
     }
-    std::ofstream(dir / "write.py") <<
-        "import struct, sys\n"
-        "rows = [line.split() for line in open(sys.argv[1])]\n"
-        "with open(sys.argv[2], 'wb') as out:\n"
-        "    for m in range(5):\n"
-        "        out.write(struct.pack('<iii', *map(int, rows[121 * m])))\n"
-        "        for a, p, re, im in rows[121 * m + 1:121 * m + 121]:\n"
-        "            out.write(struct.pack('<id', int(a), float.fromhex(p)))\n"
-        "            out.write(struct.pack('<dd', float.fromhex(re), float.fromhex(im)))\n";
+    std::ofstream(dir / "write.py")
+        << "import struct, sys\n"
+           "rows = [line.split() for line in open(sys.argv[1])]\n"
+           "with open(sys.argv[2], 'wb') as out:\n"
+           "    for m in range(5):\n"
+           "        out.write(struct.pack('<iii', *map(int, rows[121 * m])))\n"
+           "        for a, p, re, im in rows[121 * m + 1:121 * m + 121]:\n"
+           "            out.write(struct.pack('<id', int(a), float.fromhex(p)))\n"
+           "            out.write(struct.pack('<dd', float.fromhex(re), float.fromhex(im)))\n";
   }
-  ASSERT_EQ(std::system(("python3 '" + dir / "write.py' '" + dir / "values.txt' '" +
-                         dir / "py.f2t'").c_str()),
-            0);
+  ASSERT_EQ(
+      std::system(
+          ("python3 '" + dir / "write.py' '" + dir / "values.txt' '" + dir / "py.f2t'").c_str()),
+      0);
   ASSERT_TRUE(MixerSettingsFile::Save(dir / "ours.f2t", memory).Ok());
   const Bytes python = ReadAll(dir / "py.f2t");
   EXPECT_EQ(python.size(), kFile);

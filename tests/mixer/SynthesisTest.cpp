@@ -91,7 +91,7 @@ TEST(Synthesis, OnlyHarmonicsUpToHarmCountWithAmplitudeSound) {
   Bytes alone(1600), b(1600);
   Synthesize16(alone, 8000, Set({{1, 100, 0}}), {100, 10, 10});
   HarmonicSet set = Set({{1, 100, 0}, {2, 0, 1.0}, {3, 0, kNaN}});  // off, phases set
-  set.Amplitude[4] = 100;  // above HarmCount 3
+  set.Amplitude[4] = 100;                                           // above HarmCount 3
   set.Phase[4] = kNaN;
   EXPECT_FALSE(Synthesize16(b, 8000, set, {100, 10, 10}));
   EXPECT_EQ(b, alone);

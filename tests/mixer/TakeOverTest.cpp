@@ -32,7 +32,7 @@ TEST(TakeOver, PeaksBecomeHarmonicsAndTheRestKeepTheirValues) {
   HarmonicSet set;
   set.Amplitude[2] = 30;  // not a peak, within HarmCount: its phase follows its spectrum
   set.Spectrum[2] = {1.0, 0.0};
-  set.Phase[3] = 0.75;  // off: kept
+  set.Phase[3] = 0.75;    // off: kept
   set.Amplitude[5] = 40;  // beyond the new HarmCount: kept
   set.Phase[5] = 2.0;
   const Peaks peaks{{1, 50, 0.0, 0.5}, {4, 24.5, -0.1, -0.1}, {120, 30, 1, 0}, {200, 9, 1, 0}};
@@ -56,8 +56,11 @@ TEST(TakeOver, PeaksBecomeHarmonicsAndTheRestKeepTheirValues) {
 }
 
 TEST(TakeOver, InputsTheAnalysisNeverMakesStayInsideTheTables) {
-  Peaks peaks{{0, 50, 0, 1}, {3, std::numeric_limits<double>::quiet_NaN(), 0, 1},
-              {130, 20, 0, 1}, {5, 1e300, 0, 1}, {6, -7, 0, 1}};
+  Peaks peaks{{0, 50, 0, 1},
+              {3, std::numeric_limits<double>::quiet_NaN(), 0, 1},
+              {130, 20, 0, 1},
+              {5, 1e300, 0, 1},
+              {6, -7, 0, 1}};
   HarmonicSet set;
   TakeOverPeaks(peaks.View(), set);
   EXPECT_EQ(set.HarmCount, 6);

@@ -35,7 +35,7 @@ TEST(ToneMixer, SliderRules_LimitCountAndPhase) {
   f.mixer.SetBank(1);
   EXPECT_FALSE(f.mixer.SetAmplitude(11, 30));  // harmonic 41 > HarmLimit 40
   EXPECT_EQ(f.mixer.Set().HarmCount, 0);
-  EXPECT_TRUE(f.mixer.SetAmplitude(10, 30));  // harmonic 40
+  EXPECT_TRUE(f.mixer.SetAmplitude(10, 30));   // harmonic 40
   EXPECT_TRUE(f.mixer.SetAmplitude(10, 100));  // off again: the count stays
   EXPECT_EQ(f.mixer.Set().HarmCount, 40);
   for (int i : {0, 31, INT_MAX}) EXPECT_FALSE(f.mixer.SetAmplitude(i, 0)) << i;
@@ -87,7 +87,7 @@ TEST(ToneMixer, Rebuild_ResizesShowsAndSilencesTheMixersBlockOnly) {
   Heap::FailAfter(0);
   EXPECT_EQ(f.mixer.Resize(30), ToneMixer::Rebuild::NoMemory);
   EXPECT_EQ(f.doc.Size(), 8000);
-  Fixture huge(WAVEFORMATEX{1, 1, 8000, 0x80000000u, 1, 8, 0});  // a damaged byte rate
+  Fixture huge(WAVEFORMATEX{1, 1, 8000, 0x80000000u, 1, 8, 0});    // a damaged byte rate
   EXPECT_EQ(huge.mixer.Resize(30), ToneMixer::Rebuild::NoMemory);  // > 2^31 bytes
 
   f.doc.DropMixBlock();

@@ -16,7 +16,7 @@ TEST(ToneRules, LimitSizeAndDegrees) {
   EXPECT_EQ(HarmonicLimit(0, 100), 0);
 
   EXPECT_EQ(GeneratedSize(16000, 5), 8000);
-  EXPECT_EQ(GeneratedSize(11025, 5), 5512);  // 5512.5, ties to even
+  EXPECT_EQ(GeneratedSize(11025, 5), 5512);                // 5512.5, ties to even
   EXPECT_EQ(GeneratedSize(4000000000u, 30), 12000000000);  // beyond 32 bits
 
   EXPECT_EQ(WholeDegrees(0.5), 29);

@@ -115,9 +115,9 @@ TEST(AnalyseCommand, MoreThan2GiBAnalysesTheFirst2GiBAndSaysSo) {
   ScratchDir dir;
   const std::string path = dir / "long.wav";
   const std::int64_t sound = (std::int64_t{1} << 31) + 65536;
-  const Bytes header = Riff(Chunk("fmt ", FmtBody(1, 2, 8000, 16, 4)) + Id("data") +
-                                U32(std::uint32_t(sound)),
-                            std::uint32_t(36 + sound));
+  const Bytes header =
+      Riff(Chunk("fmt ", FmtBody(1, 2, 8000, 16, 4)) + Id("data") + U32(std::uint32_t(sound)),
+           std::uint32_t(36 + sound));
   const Bytes tone = Tone16(4096, 2, {250, 250});
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   ASSERT_EQ(ftruncate(fd, 44 + sound), 0);
@@ -152,8 +152,13 @@ TEST(ReadoutScan, SameRowsAsTheReadoutTrackOnAnyNumberOfThreads) {
   for (const auto& [d, bits] : {std::pair{&d8, 8}, std::pair{&d16, 16}})
     for (std::uint16_t channels : {1, 2})
       for (std::uint32_t n : {256u, 4096u}) {
-        const WAVEFORMATEX f{1, channels, 8000, 8000u * channels * bits / 8,
-                             std::uint16_t(channels * bits / 8), std::uint16_t(bits), 0};
+        const WAVEFORMATEX f{1,
+                             channels,
+                             8000,
+                             8000u * channels * bits / 8,
+                             std::uint16_t(channels * bits / 8),
+                             std::uint16_t(bits),
+                             0};
         const ReadoutTrack::Settings settings{n, 0.2, 20};
         const auto size = std::int32_t(d->size());
         const std::vector<ReadoutTrack::Point> track =
@@ -169,8 +174,8 @@ TEST(ReadoutScan, SameRowsAsTheReadoutTrackOnAnyNumberOfThreads) {
           scan.Run(f, d->data(), size, settings, std::int64_t(track.size() - tail.size()), tail);
           for (std::size_t w = 0; w < track.size(); ++w) {
             ASSERT_EQ(all[w].frame, track[w].frame) << w;
-            ASSERT_EQ(all[w].baseHz, track[w].baseHz) << bits << " bit, " << channels << " ch, N "
-                                                      << n << ", window " << w;
+            ASSERT_EQ(all[w].baseHz, track[w].baseHz)
+                << bits << " bit, " << channels << " ch, N " << n << ", window " << w;
             empty += !track[w].baseHz;
           }
           for (std::size_t w = 0; w < tail.size(); ++w)
@@ -188,12 +193,14 @@ TEST(ReadoutTrack, NothingForWhatTheViewsCannotShow) {
   EXPECT_EQ(ReadoutTrack::Of(mono16, d.data(), std::int32_t(d.size()), {512, 0.1, 20}, a).size(),
             2u);
   for (std::uint32_t n : {128u, 300u, 8192u})
-    EXPECT_TRUE(ReadoutTrack::Of(mono16, d.data(), std::int32_t(d.size()), {n, 0.1, 20}, a).empty());
+    EXPECT_TRUE(
+        ReadoutTrack::Of(mono16, d.data(), std::int32_t(d.size()), {n, 0.1, 20}, a).empty());
   WAVEFORMATEX three = mono16;
   three.nChannels = 3;
   EXPECT_TRUE(ReadoutTrack::Of(three, d.data(), std::int32_t(d.size()), {512, 0.1, 20}, a).empty());
   SpectrumAnalysis none;
-  EXPECT_TRUE(ReadoutTrack::Of(mono16, d.data(), std::int32_t(d.size()), {512, 0.1, 20}, none).empty());
+  EXPECT_TRUE(
+      ReadoutTrack::Of(mono16, d.data(), std::int32_t(d.size()), {512, 0.1, 20}, none).empty());
 }
 
 }  // namespace

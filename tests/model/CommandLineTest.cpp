@@ -53,8 +53,8 @@ TEST(CommandLine, AnalyseTakesSizesTheViewOffers) {
     EXPECT_EQ(c.fftSize, std::uint32_t(std::stoul(n)));
   }
   EXPECT_EQ(CommandLine::Parse({"--analyse=x.wav", "--size=2048"}).fftSize, 2048u);
-  for (const char* n : {"128", "8192", "300", "0", "-512", "+512", "512x", "0x200",
-                        "99999999999999999999"}) {
+  for (const char* n :
+       {"128", "8192", "300", "0", "-512", "+512", "512x", "0x200", "99999999999999999999"}) {
     c = CommandLine::Parse({"--analyse", "x.wav", std::string("--size=") + n});
     EXPECT_EQ(c.mode, Mode::Error) << n;
     EXPECT_NE(c.error.find("power of two from 256 to 4096"), std::string::npos) << n << c.error;
@@ -62,12 +62,18 @@ TEST(CommandLine, AnalyseTakesSizesTheViewOffers) {
 }
 
 TEST(CommandLine, RefusalsSayWhatIsWrongOnOneLine) {
-  const std::vector<std::vector<std::string>> bad{
-      {"--bogus"},       {"--screenshot"},           {"--analyse"},
-      {"--size", "512"}, {"a.wav", "b.wav"},         {"--analyse", "a.wav", "b.wav"},
-      {"--version=2"},   {"--analyse", "a", "--screenshot", "p.png"},
-      {"--analyse", "a", "--analyse", "b"},          {"--screenshot="},
-      {"--mixer=yes"},   {"--analyse", "a", "--mixer"}};
+  const std::vector<std::vector<std::string>> bad{{"--bogus"},
+                                                  {"--screenshot"},
+                                                  {"--analyse"},
+                                                  {"--size", "512"},
+                                                  {"a.wav", "b.wav"},
+                                                  {"--analyse", "a.wav", "b.wav"},
+                                                  {"--version=2"},
+                                                  {"--analyse", "a", "--screenshot", "p.png"},
+                                                  {"--analyse", "a", "--analyse", "b"},
+                                                  {"--screenshot="},
+                                                  {"--mixer=yes"},
+                                                  {"--analyse", "a", "--mixer"}};
   for (const auto& args : bad) {
     const CommandLine c = CommandLine::Parse(args);
     EXPECT_EQ(c.mode, Mode::Error) << args.front();

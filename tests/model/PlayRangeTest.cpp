@@ -43,7 +43,7 @@ TEST(PlayRange, FitFallsBackTo256AndNeverBelowZero) {
   EXPECT_EQ(PlayRange::Fit(1600, 1, 2048).fftSize, 256u);
   EXPECT_EQ(PlayRange::Fit(1600, 1, 4096).last, 1344);
   EXPECT_EQ(PlayRange::Fit(1600, 1, 1600).fftSize, 256u);  // room 0 is no room
-  EXPECT_EQ(PlayRange::Fit(100, 2, 512).last, 0);         // shorter than 256 frames
+  EXPECT_EQ(PlayRange::Fit(100, 2, 512).last, 0);          // shorter than 256 frames
 }
 
 TEST(PlayRange, AlignAndSeconds) {
@@ -63,11 +63,9 @@ TEST(ViewSettings, ScalesFollowRateAndWindow) {
     int fftItem, fftStep, waveItem, waveStep;
   };
   const Case cases[] = {
-      {8000, 512, 1, 200, 2, 10},    {16000, 512, 1, 200, 1, 5},
-      {22050, 512, 2, 500, 0, 1},    {32000, 4096, 2, 500, 2, 10},
-      {44100, 4096, 3, 1000, 2, 10}, {48000, 256, 3, 1000, 0, 1},
-      {44100, 512, 3, 1000, 0, 1},   {4000, 256, 0, 100, 2, 10},
-      {11025, 512, 1, 200, 1, 5},
+      {8000, 512, 1, 200, 2, 10},   {16000, 512, 1, 200, 1, 5},    {22050, 512, 2, 500, 0, 1},
+      {32000, 4096, 2, 500, 2, 10}, {44100, 4096, 3, 1000, 2, 10}, {48000, 256, 3, 1000, 0, 1},
+      {44100, 512, 3, 1000, 0, 1},  {4000, 256, 0, 100, 2, 10},    {11025, 512, 1, 200, 1, 5},
   };
   for (const Case& c : cases) {
     const auto s = ChooseScalesFor(c.rate, c.fft);
@@ -97,10 +95,9 @@ TEST(NewSoundSettings, FormatsAndSizesOfMadeSound) {
     double seconds;
     std::int32_t bytes;
   };
-  const Case table[] = {{8000, 16, 0.2, 3200},   {11025, 8, 0.2, 2205},
-                        {11025, 16, 1.0, 22050}, {44100, 8, 0.2, 8820},
-                        {44100, 16, 0.2, 17640}, {48000, 16, 1.0, 96000},
-                        {48000, 8, 0.6, 28800},  {22050, 16, 0.4, 17640}};
+  const Case table[] = {{8000, 16, 0.2, 3200},  {11025, 8, 0.2, 2205},   {11025, 16, 1.0, 22050},
+                        {44100, 8, 0.2, 8820},  {44100, 16, 0.2, 17640}, {48000, 16, 1.0, 96000},
+                        {48000, 8, 0.6, 28800}, {22050, 16, 0.4, 17640}};
   for (const Case& c : table) {
     s.RecSampleRate = c.rate;
     s.RecBits = c.bits;

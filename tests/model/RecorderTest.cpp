@@ -72,8 +72,8 @@ TEST(Recorder, StopKeepsExactlyTheBuffersCollectedBeforeIt) {
   EXPECT_TRUE(r.rec.Stopping());
   EXPECT_FALSE(r.devices.InOpen());
   // Four buffers were queued: finish, clear the stop, then nothing.
-  EXPECT_EQ(r.Deliver(), (std::vector<Kind>{Kind::Finished, Kind::StopCleared, Kind::Ignored,
-                                            Kind::Ignored}));
+  EXPECT_EQ(r.Deliver(),
+            (std::vector<Kind>{Kind::Finished, Kind::StopCleared, Kind::Ignored, Kind::Ignored}));
   ExpectStream(r.Finished(), 0, 4800);
   EXPECT_NE(r.Finished().header, nullptr);
   EXPECT_FALSE(r.rec.Stopping() || r.rec.StopDone());
@@ -115,7 +115,7 @@ TEST(Recorder, CeilingKeepsWholeFramesAndHoldsLongRuns) {
   Rig r;
   r.devices.SetInputSignal([](std::uint64_t f) { return double(f % 1000) / 32768.0; });
   ASSERT_TRUE(r.Start(7001, kMono16, 3200).ok());  // 3500 frames at most
-  for (int i = 0; i < 40; ++i) r.Advance(200);    // 8 s, 128000 bytes
+  for (int i = 0; i < 40; ++i) r.Advance(200);     // 8 s, 128000 bytes
   r.rec.RequestStop();
   r.Deliver();
   const Recorder::Data& d = r.Finished();
@@ -172,7 +172,7 @@ TEST(Recorder, NoticesOfReleasedBuffersAreIgnored) {
   Rig r;
   ASSERT_TRUE(r.Start().ok());
   r.devices.Advance(200ms);  // posted, not yet handled
-  r.rec.CloseIn();            // given up without a stop request (the window going away)
+  r.rec.CloseIn();           // given up without a stop request (the window going away)
   EXPECT_FALSE(r.rec.Recording() || r.rec.Collecting());
   for (Kind k : r.Deliver()) EXPECT_EQ(k, Kind::Ignored);
   WAVEHDR foreign{};

@@ -124,8 +124,8 @@ TEST(SoundDocument, AppendKeepsTheHandleAndARefusalChangesNothing) {
   const std::int32_t n = 2 << 20;  // a mapped block, which growing may move
   Hold(d, n, 7);
   const auto h = d.ShownHandle();
-  const Bytes good = Standard(2, 44100, 16, Pcm(4000)), bad = Riff(
-      Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) + Chunk("data", Pcm(400)));
+  const Bytes good = Standard(2, 44100, 16, Pcm(4000)),
+              bad = Riff(Chunk("fmt ", FmtBody(3, 1, 8000, 32, 4)) + Chunk("data", Pcm(400)));
   const auto unchanged = [&] {
     return d.Size() == n && d.Format() == kMono8 && d.Resolve(h) == d.Data() &&
            Bytes(d.Data(), d.Data() + n) == Bytes(std::size_t(n), 7);

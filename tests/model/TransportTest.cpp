@@ -79,7 +79,7 @@ TEST(Transport, StopMidwayResumesAtThePositionTheWindowSets) {
   EXPECT_FALSE(r.player.Playing() || r.player.TimerWanted());
   EXPECT_EQ(r.devices.Calls(SimCall::Pause), 1);
   EXPECT_EQ(r.devices.OutPosition(), 0u);
-  r.player.SetPlayPos(8000);  // where the window's cursor stood
+  r.player.SetPlayPos(8000);      // where the window's cursor stood
   const auto done = r.Deliver();  // the returned block's notice: stale, no effect
   ASSERT_EQ(done.size(), 1u);
   EXPECT_EQ(done[0].kind, Transport::Done::Kind::Stale);

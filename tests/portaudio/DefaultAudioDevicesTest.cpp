@@ -15,13 +15,13 @@
 #include <thread>
 #include <vector>
 
-#include "audio/portaudio/DefaultAudioDevices.h"
 #include "audio/SimTestDevices.h"
+#include "audio/portaudio/DefaultAudioDevices.h"
 
 namespace {
 // Collects what is written to file descriptor 2 while it lives.
 class StderrCapture {
- public:
+public:
   StderrCapture() {
     std::fflush(stderr);
     fd_ = ::mkstemp(path_);
@@ -47,7 +47,7 @@ class StderrCapture {
     return text_;
   }
 
- private:
+private:
   char path_[32] = "/tmp/kelvor-stderr-XXXXXX";
   int fd_ = -1;
   int saved_ = -1;
@@ -138,8 +138,7 @@ TEST(DefaultAudioDevices, OpenOut_BothReal_UsesRealDevicesQuietly) {
   ASSERT_TRUE(devices.OpenIn(Mono8k(), sink, in).ok());
   ASSERT_EQ(real->Calls(SimCall::OpenOut), 1);
   ASSERT_EQ(real->Calls(SimCall::OpenIn), 1);
-  ASSERT_EQ(devices.Description(),
-           std::string("TestAudio 1: output “speaker”, input “mic”"));
+  ASSERT_EQ(devices.Description(), std::string("TestAudio 1: output “speaker”, input “mic”"));
   ASSERT_EQ(err.Stop(), std::string());
 }
 
@@ -160,11 +159,12 @@ TEST(DefaultAudioDevices, OpenIn_NoRealInput_SimulatedAndToldOnce) {
     ASSERT_TRUE(devices.RealOutput());
     ASSERT_FALSE(devices.RealInput());
     ASSERT_EQ(devices.Description(),
-             std::string("TestAudio 1: output “speaker”; no input device, recording is "
-                         "simulated and silent"));
+              std::string("TestAudio 1: output “speaker”; no input device, recording is "
+                          "simulated and silent"));
   }
-  ASSERT_EQ(err.Stop(),
-           std::string("kelvor: no sound input device found; recording is simulated and silent.\n"));
+  ASSERT_EQ(
+      err.Stop(),
+      std::string("kelvor: no sound input device found; recording is simulated and silent.\n"));
 }
 
 TEST(DefaultAudioDevices, OpenOut_NoDevice_SimulatedAndToldOnce) {
@@ -187,9 +187,9 @@ TEST(DefaultAudioDevices, OpenOut_NoDevice_SimulatedAndToldOnce) {
     ASSERT_TRUE(out->Reset().ok());
     ASSERT_FALSE(real);  // nothing real was made
     ASSERT_EQ(devices.Description(), std::string("No sound device found (Host error): playback "
-                                                "and recording are simulated and silent"));
+                                                 "and recording are simulated and silent"));
     ASSERT_FALSE(devices.RealOutput());
   }
   ASSERT_EQ(err.Stop(), std::string("kelvor: no sound device found (Host error); playback and "
-                                  "recording are simulated and silent.\n"));
+                                    "recording are simulated and silent.\n"));
 }

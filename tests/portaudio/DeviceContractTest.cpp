@@ -99,7 +99,7 @@ struct Real {
 
 template <class Backend>
 class DeviceContract : public ::testing::Test {
- public:
+public:
   Backend b;
   TestSink sink;
   const WAVEFORMATEX f = Format(44100, 16, 1);
@@ -122,12 +122,12 @@ class DeviceContract : public ::testing::Test {
 using Backends = ::testing::Types<Simulated, Real>;
 TYPED_TEST_SUITE(DeviceContract, Backends);
 
-#define SKIP_UNLESS_AVAILABLE()                                                          \
-  do {                                                                                   \
-    if (const std::string why = TypeParam::Unavailable(); !why.empty()) {                \
-      if (Env("KELVOR_REQUIRE_REAL_AUDIO") == "1") FAIL() << why;                       \
+#define SKIP_UNLESS_AVAILABLE()                                                           \
+  do {                                                                                    \
+    if (const std::string why = TypeParam::Unavailable(); !why.empty()) {                 \
+      if (Env("KELVOR_REQUIRE_REAL_AUDIO") == "1") FAIL() << why;                         \
       GTEST_SKIP() << why << "; start one with: eval \"$(bash scripts/start-pulse.sh)\""; \
-    }                                                                                    \
+    }                                                                                     \
   } while (0)
 
 TYPED_TEST(DeviceContract, Write_Misuse_RefusedWithCodeAndText) {
@@ -192,7 +192,8 @@ TYPED_TEST(DeviceContract, Pause_HoldsPositionUntilReset_ThenPlaysAgainFromZero)
   WAVEHDR hdr;
   auto dev = this->Playing(sound, hdr);
   ASSERT_TRUE(dev);
-  ASSERT_TRUE(this->b.Until([&] { return this->Position(*dev) > this->f.nAvgBytesPerSec / 5; }, 5.0));
+  ASSERT_TRUE(
+      this->b.Until([&] { return this->Position(*dev) > this->f.nAvgBytesPerSec / 5; }, 5.0));
   ASSERT_TRUE(dev->Pause().ok());
   const std::uint32_t held = this->Position(*dev);
   EXPECT_TRUE(held > 0 && held < sound.size()) << held;
@@ -278,7 +279,8 @@ TYPED_TEST(DeviceContract, ServerDies_WhilePlaying_LostThenBlockReturnedPosition
   WAVEHDR hdr;
   auto dev = this->Playing(sound, hdr);
   ASSERT_TRUE(dev);
-  ASSERT_TRUE(this->b.Until([&] { return this->Position(*dev) > this->f.nAvgBytesPerSec / 10; }, 5.0));
+  ASSERT_TRUE(
+      this->b.Until([&] { return this->Position(*dev) > this->f.nAvgBytesPerSec / 10; }, 5.0));
   this->b.KillServer();
   ASSERT_TRUE(this->b.Until([&] { return this->sink.outputs.load() == 1; }, 5.0));
   EXPECT_EQ(this->sink.Events(), "OD");  // lost first, then the block's one notice

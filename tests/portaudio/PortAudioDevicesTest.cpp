@@ -28,7 +28,7 @@ std::uint32_t Position(WaveOutDevice& dev) {
 // One PortAudioDevices for the tests of a process; made first, with stderr captured, so
 // that it is the initialisation that probes (and would print).
 class PortAudioDevicesTest : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     requireReal_ = Env("KELVOR_REQUIRE_REAL_AUDIO") == "1";
     std::fflush(stderr);
@@ -51,14 +51,14 @@ class PortAudioDevicesTest : public ::testing::Test {
 
     noAudio_ = PulseServerProblem();
     if (noAudio_.empty() && !devices_->HasOutput())
-      noAudio_ = "PortAudio finds no default output device although PulseAudio runs (ALSA's "
-                 "default PCM does not reach it)";
+      noAudio_ =
+          "PortAudio finds no default output device although PulseAudio runs (ALSA's "
+          "default PCM does not reach it)";
     std::printf("devices: %s\n", devices_->Description().c_str());
   }
   static void TearDownTestSuite() { devices_.reset(); }
 
-  static std::unique_ptr<PortAudioOutDevice> OpenPlayback(const WAVEFORMATEX& f,
-                                                          TestSink& sink) {
+  static std::unique_ptr<PortAudioOutDevice> OpenPlayback(const WAVEFORMATEX& f, TestSink& sink) {
     std::unique_ptr<WaveOutDevice> out;
     const DeviceResult r = devices_->OpenOut(f, sink, out);
     if (!r.ok()) std::fprintf(stderr, "OpenOut: %s\n", r.text.c_str());
@@ -74,13 +74,13 @@ class PortAudioDevicesTest : public ::testing::Test {
 }  // namespace
 
 // Skips (or, where real audio is required, fails) when no server or no device is there.
-#define REQUIRE_REAL_AUDIO()                                                             \
-  do {                                                                                   \
-    if (!noAudio_.empty()) {                                                             \
-      if (requireReal_)                                                                  \
-        FAIL() << noAudio_ << " (KELVOR_REQUIRE_REAL_AUDIO=1 requires a real device)";   \
+#define REQUIRE_REAL_AUDIO()                                                                   \
+  do {                                                                                         \
+    if (!noAudio_.empty()) {                                                                   \
+      if (requireReal_)                                                                        \
+        FAIL() << noAudio_ << " (KELVOR_REQUIRE_REAL_AUDIO=1 requires a real device)";         \
       GTEST_SKIP() << noAudio_ << "; start one with: eval \"$(bash scripts/start-pulse.sh)\""; \
-    }                                                                                    \
+    }                                                                                          \
   } while (0)
 
 TEST_F(PortAudioDevicesTest, Construct_LeavesStderrQuiet) {
@@ -181,9 +181,10 @@ TEST_F(PortAudioDevicesTest, Write_PositionFollowsClock_OneNoticeAfterBlock) {
   ASSERT_EQ(Position(*dev), size);
   ASSERT_TRUE(hdr.dwFlags & WHDR_DONE);
   ASSERT_FALSE(hdr.dwFlags & WHDR_INQUEUE);
-  std::printf("output latency %.1f ms; position behind the clock by up to %.1f ms, ahead by "
-              "%.1f ms; notice %.1f ms after the block's duration\n",
-              latency * 1e3, maxBehind * 1e3, maxAhead * 1e3, (noticeAt - duration) * 1e3);
+  std::printf(
+      "output latency %.1f ms; position behind the clock by up to %.1f ms, ahead by "
+      "%.1f ms; notice %.1f ms after the block's duration\n",
+      latency * 1e3, maxBehind * 1e3, maxAhead * 1e3, (noticeAt - duration) * 1e3);
 
   std::this_thread::sleep_for(std::chrono::milliseconds(150));
   ASSERT_EQ(sink.outputs.load(), 1);

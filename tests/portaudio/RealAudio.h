@@ -32,7 +32,7 @@ inline std::string Env(const char* name) {
 // Notices in the order posted, counted with atomics: they come from the audio thread.
 // events: 'D' output done, 'I' input data, 'O' output lost, 'L' input lost.
 class TestSink final : public DeviceNoticeSink {
- public:
+public:
   void PostOutputDone() noexcept override {
     if (outputs.fetch_add(1) == 0) firstOutput.store(Clock::now().time_since_epoch().count());
     Note('D');
@@ -61,7 +61,7 @@ class TestSink final : public DeviceNoticeSink {
   std::atomic<int> inputs{0};
   std::array<std::atomic<WAVEHDR*>, 256> returned{};
 
- private:
+private:
   void Note(char e) {
     const int n = count.load();
     if (n < int(events.size())) events[std::size_t(n)] = e;
@@ -83,8 +83,7 @@ inline WAVEFORMATEX Format(std::uint32_t rate, std::uint16_t bits, std::uint16_t
 }
 
 // A quiet 440 Hz tone (amplitude `level` of full scale) in the format's bytes.
-inline std::vector<std::uint8_t> Tone(const WAVEFORMATEX& f, double seconds,
-                                      double level = 0.03) {
+inline std::vector<std::uint8_t> Tone(const WAVEFORMATEX& f, double seconds, double level = 0.03) {
   const auto frames = std::size_t(f.nSamplesPerSec * seconds);
   std::vector<std::uint8_t> bytes(frames * f.nBlockAlign);
   for (std::size_t i = 0; i < frames; ++i) {

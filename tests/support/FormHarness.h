@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "ScriptedPrompts.h"
+#include "app/main.h"
+#include "app/mix.h"
 #include "audio/SimTestDevices.h"
-#include "main.h"
-#include "mix.h"
 
 struct FormHarness {
   SimTestDevices devices{SimClockMode::Virtual};

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "FormHarness.h"
+#include "app/mix.h"
 #include "files/WaveWriter.h"
-#include "mix.h"
 
 namespace mixtest {
 

@@ -26,7 +26,7 @@
 
 template <class W>
 class ModalDriver {
- public:
+public:
   explicit ModalDriver(std::function<void(W&)> act, std::function<void(W&)> close = {},
                        int firstLookMs = 0)
       : act_(std::move(act)), close_(std::move(close)), firstLookMs_(firstLookMs) {
@@ -43,7 +43,7 @@ class ModalDriver {
   // Empty when every modal window seen was the expected one and closed as asked.
   QString Problem() const { return problem_; }
 
- private:
+private:
   static constexpr qint64 kCloseGraceMs = 2000;
 
   void Look() {

@@ -5,8 +5,8 @@
 // A class with a static initMain() has it called before the application is made, as
 // QTEST_MAIN does.
 
-#include <QApplication>
 #include <QtTest/qtest.h>
+#include <QApplication>
 
 namespace qttestgroup {
 
@@ -32,8 +32,7 @@ int RunTest(int argc, char** argv, const char* file) {
 }  // namespace qttestgroup
 
 #undef QTEST_MAIN
-#define QTEST_MAIN(Test)                                                             \
-  [[maybe_unused]] static const bool kelvorQtTestRegistered_##Test =                 \
-      qttestgroup::Register(#Test, [](int argc, char** argv) {                       \
-        return qttestgroup::RunTest<Test>(argc, argv, __FILE__);                     \
-      });
+#define QTEST_MAIN(Test)                                                                    \
+  [[maybe_unused]] static const bool kelvorQtTestRegistered_##Test = qttestgroup::Register( \
+      #Test,                                                                                \
+      [](int argc, char** argv) { return qttestgroup::RunTest<Test>(argc, argv, __FILE__); });

@@ -19,9 +19,7 @@ std::map<std::string, qttestgroup::Run>& Tests() {
 
 }  // namespace
 
-bool qttestgroup::Register(const char* name, Run run) {
-  return Tests().emplace(name, run).second;
-}
+bool qttestgroup::Register(const char* name, Run run) { return Tests().emplace(name, run).second; }
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--classes") == 0) {
@@ -30,8 +28,7 @@ int main(int argc, char** argv) {
   }
   const auto test = argc >= 2 ? Tests().find(argv[1]) : Tests().end();
   if (test == Tests().end()) {
-    std::fprintf(stderr, "usage: %s CLASS [QTest options and functions] | --classes\n",
-                 argv[0]);
+    std::fprintf(stderr, "usage: %s CLASS [QTest options and functions] | --classes\n", argv[0]);
     return 2;
   }
   // QTest sees the program's name followed by what came after the class.

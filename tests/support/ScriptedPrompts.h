@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "Prompts.h"
+#include "ui/Prompts.h"
 
 class ScriptedPrompts : public Prompts {
 public:
@@ -37,7 +37,10 @@ public:
   const std::vector<Box>& Boxes() const { return boxes_; }
   QStringList Texts() const;     // the boxes' texts, in order
   QStringList Captions() const;  // their captions
-  void Clear() { boxes_.clear(); dialogs_ = 0; }
+  void Clear() {
+    boxes_.clear();
+    dialogs_ = 0;
+  }
   int DialogsShown() const { return dialogs_; }
   QString LastFilter() const { return lastFilter_; }
 

@@ -2,7 +2,7 @@
 
 #include <QtTest>
 
-#include "Edit.h"
+#include "ui/Edit.h"
 
 class EditTest : public QObject {
   Q_OBJECT

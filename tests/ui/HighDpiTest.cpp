@@ -6,7 +6,7 @@
 
 #include "../files/WaveBytes.h"
 #include "FormHarness.h"
-#include "PaintBox.h"
+#include "ui/PaintBox.h"
 
 namespace {
 // Whether every logical pixel of `box` is shown as a block of its own colour.

@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "PaintBox.h"
+#include "ui/PaintBox.h"
 
 namespace {
 QRgb At(const PaintBox& b, int x, int y) { return b.Image().pixel(x, y) & 0xFFFFFF; }
@@ -92,7 +92,10 @@ private slots:
     QWidget parent;
     auto* box = new PaintBox(&parent, "PaintBoxfftfilter", QRect(8, 371, 393, 14), Qt::black);
     int gotX = -1, gotY = -1;
-    box->OnMouseDown = [&](Qt::MouseButton, int x, int y) { gotX = x; gotY = y; };
+    box->OnMouseDown = [&](Qt::MouseButton, int x, int y) {
+      gotX = x;
+      gotY = y;
+    };
     parent.resize(420, 400);
     parent.show();
     QVERIFY(QTest::qWaitForWindowExposed(&parent));

@@ -6,7 +6,7 @@
 #include <QThread>
 #include <QtTest>
 
-#include "ProgressBox.h"
+#include "ui/ProgressBox.h"
 
 class ProgressBoxTest : public QObject {
   Q_OBJECT

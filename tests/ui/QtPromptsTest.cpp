@@ -7,7 +7,7 @@
 #include <QtTest>
 
 #include "ModalDriver.h"
-#include "QtPrompts.h"
+#include "ui/QtPrompts.h"
 
 class QtPromptsTest : public QObject {
   Q_OBJECT
@@ -30,8 +30,8 @@ private slots:
           if (QAbstractButton* cancel = b.button(QMessageBox::Cancel)) cancel->click();
         },
         /*firstLookMs=*/100);
-    const bool ok = prompts.Message(nullptr, "Input New data OK?", "Message",
-                                    Prompts::Buttons::OkCancel);
+    const bool ok =
+        prompts.Message(nullptr, "Input New data OK?", "Message", Prompts::Buttons::OkCancel);
     QVERIFY(box.Shown());
     QVERIFY2(box.Problem().isEmpty(), qPrintable(box.Problem()));
     QVERIFY(!ok);
@@ -45,13 +45,14 @@ private slots:
     QtPrompts prompts;
     int buttons = 0;
     Qt::TextFormat format = Qt::AutoText;  // a file name is never read as markup
-    ModalDriver<QMessageBox> box([&](QMessageBox& b) {
-                                   buttons = int(b.buttons().size());
-                                   format = b.textFormat();
-                                 },
-                                 [](QMessageBox& b) {
-                                   if (QAbstractButton* ok = b.button(QMessageBox::Ok)) ok->click();
-                                 });
+    ModalDriver<QMessageBox> box(
+        [&](QMessageBox& b) {
+          buttons = int(b.buttons().size());
+          format = b.textFormat();
+        },
+        [](QMessageBox& b) {
+          if (QAbstractButton* ok = b.button(QMessageBox::Ok)) ok->click();
+        });
     const bool ok = prompts.Message(nullptr, "<b>x</b>.f2t", "ERROR", Prompts::Buttons::Ok);
     QVERIFY(box.Shown());
     QVERIFY2(box.Problem().isEmpty(), qPrintable(box.Problem()));

@@ -6,7 +6,7 @@
 #include <QStyleOptionGroupBox>
 #include <QtTest>
 
-#include "RadioGroup.h"
+#include "ui/RadioGroup.h"
 
 class RadioGroupTest : public QObject {
   Q_OBJECT
@@ -14,7 +14,10 @@ private slots:
   void SetItemIndex_fromCode_runsClickOnlyOnChange() {
     RadioGroup g(nullptr, "g", "ms", QRect(0, 0, 65, 65), {"1", "5", "10"});
     int clicks = 0, seen = -2;
-    g.OnClick = [&] { ++clicks; seen = g.ItemIndex(); };
+    g.OnClick = [&] {
+      ++clicks;
+      seen = g.ItemIndex();
+    };
     g.SetItemIndex(2);
     QCOMPARE(clicks, 1);
     QCOMPARE(seen, 2);
@@ -79,16 +82,17 @@ private slots:
     opt.initFrom(&g);
     opt.text = g.title();
     opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    const QRect frame = g.style()->subControlRect(QStyle::CC_GroupBox, &opt,
-                                                  QStyle::SC_GroupBoxFrame, &g);
-    const QRect title = g.style()->subControlRect(QStyle::CC_GroupBox, &opt,
-                                                  QStyle::SC_GroupBoxLabel, &g);
+    const QRect frame =
+        g.style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxFrame, &g);
+    const QRect title =
+        g.style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, &g);
     const QRect inside = frame.adjusted(1, 1, -1, -1);
     for (int i = 0; i < g.Count(); ++i) {
       const QRect b = g.Button(i)->geometry();
       QVERIFY2(inside.contains(b) && b.top() > title.bottom(), qPrintable(QString::number(i)));
-      if (i > 1) QVERIFY(std::abs((b.y() - g.Button(i - 1)->y()) -
-                                  (g.Button(i - 1)->y() - g.Button(i - 2)->y())) <= 1);
+      if (i > 1)
+        QVERIFY(std::abs((b.y() - g.Button(i - 1)->y()) -
+                         (g.Button(i - 1)->y() - g.Button(i - 2)->y())) <= 1);
     }
   }
 };

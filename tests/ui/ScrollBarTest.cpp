@@ -3,7 +3,7 @@
 
 #include <QtTest>
 
-#include "ScrollBar.h"
+#include "ui/ScrollBar.h"
 
 class ScrollBarTest : public QObject {
   Q_OBJECT

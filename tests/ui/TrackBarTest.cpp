@@ -5,7 +5,7 @@
 #include <QStyleOption>
 #include <QtTest>
 
-#include "TrackBar.h"
+#include "ui/TrackBar.h"
 
 class TrackBarTest : public QObject {
   Q_OBJECT

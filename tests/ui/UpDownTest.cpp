@@ -3,7 +3,7 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "UpDown.h"
+#include "ui/UpDown.h"
 
 class UpDownTest : public QObject {
   Q_OBJECT

@@ -4,8 +4,8 @@
 #include <system_error>
 #include <utility>
 
-#include "audio/portaudio/PortAudioDevices.h"
 #include "audio/SimulatedDevices.h"
+#include "audio/portaudio/PortAudioDevices.h"
 
 namespace {
 std::string SimulatedPart(bool output, bool input) {
@@ -98,8 +98,7 @@ DeviceResult DefaultAudioDevices::OpenIn(const WAVEFORMATEX& format, DeviceNotic
 std::string DefaultAudioDevices::Description() const {
   AwaitProbe();
   const Found& f = found_;
-  if (f.output && f.input)
-    return f.system + ": output " + f.outputName + ", input " + f.inputName;
+  if (f.output && f.input) return f.system + ": output " + f.outputName + ", input " + f.inputName;
   if (f.output)
     return f.system + ": output " + f.outputName + "; no input device, " +
            SimulatedPart(true, false);

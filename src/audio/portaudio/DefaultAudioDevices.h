@@ -24,7 +24,7 @@
 class SimulatedDevices;
 
 class DefaultAudioDevices final : public AudioDevices {
- public:
+public:
   // What a probe found. `devices` may be null when neither direction exists.
   struct Found {
     std::unique_ptr<AudioDevices> devices;
@@ -33,7 +33,7 @@ class DefaultAudioDevices final : public AudioDevices {
     std::string system;      // e.g. "PortAudio V19.6.0-devel"
     std::string outputName;  // e.g. "“default” (ALSA)"
     std::string inputName;
-    std::string error;       // why the sound system could not start, if it could not
+    std::string error;  // why the sound system could not start, if it could not
   };
   using Probe = std::function<Found()>;
 
@@ -61,9 +61,9 @@ class DefaultAudioDevices final : public AudioDevices {
 
   static Found ProbePortAudio();
 
- private:
+private:
   void AwaitProbe() const;
-  static Found RunProbe(const Probe& probe);  // the probe, and its stderr line
+  static Found RunProbe(const Probe& probe);      // the probe, and its stderr line
   static std::string Notice(const Found& found);  // the stderr line; empty when all is real
 
   Probe probe_;

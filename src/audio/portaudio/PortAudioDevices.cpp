@@ -9,9 +9,9 @@
 
 namespace {
 DeviceResult NoDevice(const char* which) {
-  return DeviceResult::Error(paDeviceUnavailable,
-                             std::string(Pa_GetErrorText(paDeviceUnavailable)) +
-                                 " (no default " + which + " device)");
+  return DeviceResult::Error(
+      paDeviceUnavailable,
+      std::string(Pa_GetErrorText(paDeviceUnavailable)) + " (no default " + which + " device)");
 }
 
 // "PortAudio V19.6.0-devel, revision 396fe4b..." -> "PortAudio V19.6.0-devel"

@@ -15,7 +15,7 @@
 class PortAudioSession;
 
 class PortAudioDevices final : public AudioDevices {
- public:
+public:
   PortAudioDevices();
   ~PortAudioDevices() override;
 
@@ -35,7 +35,7 @@ class PortAudioDevices final : public AudioDevices {
   std::string OutputName() const;  // "“default” (ALSA)", or "no device"
   std::string InputName() const;
 
- private:
+private:
   std::shared_ptr<PortAudioSession> session_;
   PortAudioOutDevice::Accepted accepted_;
 };

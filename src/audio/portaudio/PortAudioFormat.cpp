@@ -20,8 +20,7 @@ DeviceResult PortAudioFormat::From(const WAVEFORMATEX& f, PortAudioFormat& out) 
   const std::uint32_t align = PcmFrameBytes(f);
   const std::uint64_t perSecond = std::uint64_t{f.nSamplesPerSec} * align;
   switch (PcmFormatFault(f, kPortAudioLimits)) {
-    case PcmFault::None:
-      break;
+    case PcmFault::None: break;
     case PcmFault::Tag:
       return Refuse(paSampleFormatNotSupported,
                     "format tag " + std::to_string(f.wFormatTag) + ", only PCM is played");
@@ -37,9 +36,9 @@ DeviceResult PortAudioFormat::From(const WAVEFORMATEX& f, PortAudioFormat& out) 
       return Refuse(paSampleFormatNotSupported, "block align " + std::to_string(f.nBlockAlign) +
                                                     ", expected " + std::to_string(align));
     case PcmFault::BytesPerSecond:
-      return Refuse(paSampleFormatNotSupported,
-                    std::to_string(f.nAvgBytesPerSec) + " bytes per second, expected " +
-                        std::to_string(perSecond));
+      return Refuse(paSampleFormatNotSupported, std::to_string(f.nAvgBytesPerSec) +
+                                                    " bytes per second, expected " +
+                                                    std::to_string(perSecond));
   }
   out.channels = f.nChannels;
   out.sampleFormat = f.wBitsPerSample == 8 ? paUInt8 : paInt16;

@@ -12,9 +12,9 @@
 struct PortAudioFormat {
   int channels = 0;
   PaSampleFormat sampleFormat = paInt16;  // paUInt8 or paInt16; paInt8 when flipSign
-  bool flipSign = false;       // 8-bit bytes cross as paInt8: XOR 0x80 on the way
-  std::uint32_t blockAlign = 0;  // bytes per frame
-  double rate = 0;               // frames per second
+  bool flipSign = false;                  // 8-bit bytes cross as paInt8: XOR 0x80 on the way
+  std::uint32_t blockAlign = 0;           // bytes per frame
+  double rate = 0;                        // frames per second
 
   // Accepts PCM of 8-bit unsigned or 16-bit signed little-endian samples, 1 or 2 channels,
   // any nonzero rate (the device decides whether it can play it), with nBlockAlign and

@@ -131,8 +131,7 @@ DeviceResult PortAudioInDevice::Start() {
   if (deviceLost_.load(std::memory_order_acquire))
     return DeviceResult::Error(paDeviceUnavailable, "The sound input device was lost.");
   if (started_) return DeviceResult::Ok();
-  if (const PaError error = StartStream(); error != paNoError)
-    return PortAudioError(error);
+  if (const PaError error = StartStream(); error != paNoError) return PortAudioError(error);
   started_ = true;
   return DeviceResult::Ok();
 }

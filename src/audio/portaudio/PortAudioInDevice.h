@@ -19,11 +19,11 @@
 #include <memory>
 
 #include "audio/LockFreeRing.h"
-#include "audio/portaudio/PortAudioStream.h"
 #include "audio/WaveInDevice.h"
+#include "audio/portaudio/PortAudioStream.h"
 
 class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
- public:
+public:
   static constexpr std::size_t kMaxQueued = 32;  // buffers queued at once; a power of two
 
   // Opens, without starting, a stream on PortAudio device `device` for `format`. On failure
@@ -46,7 +46,7 @@ class PortAudioInDevice final : public WaveInDevice, private PortAudioStream {
   // Frames that arrived while no buffer was queued, since open. GUI thread.
   std::uint64_t LostFrames() const { return lost_.load(std::memory_order_relaxed); }
 
- private:
+private:
   friend class PortAudioStream;  // opens it
 
   PortAudioInDevice(std::shared_ptr<PortAudioSession> session, const PortAudioFormat& format,

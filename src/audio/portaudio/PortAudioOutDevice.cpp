@@ -14,8 +14,7 @@ constexpr const char* kHeld = "a block";  // for StillQueued
 
 DeviceResult PortAudioOutDevice::Open(std::shared_ptr<PortAudioSession> session, int device,
                                       const WAVEFORMATEX& wave, DeviceNoticeSink& sink,
-                                      std::unique_ptr<WaveOutDevice>& out,
-                                      Accepted& accepted) {
+                                      std::unique_ptr<WaveOutDevice>& out, Accepted& accepted) {
   if (accepted.valid && accepted.device == device && accepted.wave == wave && session) {
     out.reset(new PortAudioOutDevice(std::move(session), accepted.format, sink, device));
     return DeviceResult::Ok();
@@ -42,8 +41,7 @@ int PortAudioOutDevice::Callback(const void*, void* output, unsigned long frames
   const double now = time ? time->currentTime : 0.0;
   const double dac = time ? time->outputBufferDacTime : 0.0;
   return static_cast<PortAudioOutDevice*>(self)->Fill(static_cast<std::uint8_t*>(output),
-                                                      static_cast<std::uint32_t>(frames), now,
-                                                      dac);
+                                                      static_cast<std::uint32_t>(frames), now, dac);
 }
 
 // Audio thread, as the stream ends: unless this side ended it, the host did (the sound
@@ -165,8 +163,8 @@ DeviceResult PortAudioOutDevice::Write(WAVEHDR& hdr) {
     return DeviceResult::Ok();
   }
   if (state_ == State::Paused) return DeviceResult::Ok();  // held until Reset returns it
-  DeviceResult r = OpenStream(&Callback, &StreamFinished, this,
-                              StreamBuffering::For(format_.rate, use_));
+  DeviceResult r =
+      OpenStream(&Callback, &StreamFinished, this, StreamBuffering::For(format_.rate, use_));
   // Starting the stream creates the audio thread, which then sees the block set above.
   if (r.ok()) r = PortAudioError(StartStream());
   if (!r.ok()) {

@@ -20,11 +20,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "audio/portaudio/PortAudioStream.h"
 #include "audio/WaveOutDevice.h"
+#include "audio/portaudio/PortAudioStream.h"
 
 class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {
- public:
+public:
   // The last format a device took. Asking costs milliseconds (the sound server is
   // contacted), and the transport opens a device again after every playback, the mixer
   // before nearly every note: a device opened for the same format again is not asked.
@@ -63,7 +63,7 @@ class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {
   // The last stream's output latency in seconds, as PortAudio reports it. GUI thread.
   double OutputLatency() const { return latency_; }
 
- private:
+private:
   friend class PortAudioStream;  // makes it
 
   PortAudioOutDevice(std::shared_ptr<PortAudioSession> session, const PortAudioFormat& format,
@@ -96,7 +96,7 @@ class PortAudioOutDevice final : public WaveOutDevice, private PortAudioStream {
   std::atomic<bool> finished_{false};     // heard, returned or lost; its notice is posted
   std::atomic<bool> heardAll_{false};     // heard to its last frame
   std::atomic<bool> lost_{false};         // the host ended the stream
-  double endTime_ = 0;        // callback: stream time by which the last frame has played
+  double endTime_ = 0;            // callback: stream time by which the last frame has played
   std::uint32_t tailFrames_ = 0;  // callback: silent frames after the block (no clock case)
 
   // GUI thread only.

@@ -11,7 +11,7 @@
 #include <string>
 
 class PortAudioSession {
- public:
+public:
   PortAudioSession();
   ~PortAudioSession();
   PortAudioSession(const PortAudioSession&) = delete;
@@ -29,7 +29,7 @@ class PortAudioSession {
   // The library's version line, e.g. "PortAudio V19.6.0-devel, revision ...".
   std::string Version() const;
 
- private:
+private:
   std::string error_;
   int defaultOutput_ = -1;
   int defaultInput_ = -1;

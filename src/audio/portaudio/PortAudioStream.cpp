@@ -46,8 +46,7 @@ DeviceResult PortAudioStream::CheckSupported(const StreamBuffering& buffering) {
   const bool input = direction_ == Direction::Input;
   auto supported = [&] {
     const PaStreamParameters params = Parameters(buffering);
-    return Pa_IsFormatSupported(input ? &params : nullptr, input ? nullptr : &params,
-                                format_.rate);
+    return Pa_IsFormatSupported(input ? &params : nullptr, input ? nullptr : &params, format_.rate);
   };
   PaError error = supported();
   if (error == paSampleFormatNotSupported && format_.sampleFormat == paUInt8) {
@@ -82,8 +81,8 @@ PaError PortAudioStream::TryOpen(PaStreamCallback* callback, void* user,
   const PaStreamFlags flags =
       paClipOff | paDitherOff | (input ? 0 : paPrimeOutputBuffersUsingStreamCallback);
   const PaError error =
-      Pa_OpenStream(&stream_, input ? &params : nullptr, input ? nullptr : &params,
-                    format_.rate, buffering.framesPerBuffer, flags, callback, user);
+      Pa_OpenStream(&stream_, input ? &params : nullptr, input ? nullptr : &params, format_.rate,
+                    buffering.framesPerBuffer, flags, callback, user);
   if (error != paNoError) {
     stream_ = nullptr;
     return error;

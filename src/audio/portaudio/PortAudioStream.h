@@ -35,11 +35,11 @@ struct StreamBuffering {
 };
 
 class PortAudioStream {
- public:
+public:
   PortAudioStream(const PortAudioStream&) = delete;
   PortAudioStream& operator=(const PortAudioStream&) = delete;
 
- protected:
+protected:
   enum class Direction { Input, Output };
 
   PortAudioStream(std::shared_ptr<PortAudioSession> session, const PortAudioFormat& format,
@@ -70,8 +70,8 @@ class PortAudioStream {
   DeviceResult OpenStream(PaStreamCallback* callback, void (*finished)(void*), void* user,
                           const StreamBuffering& buffering);
   PaError StartStream();  // starts the open stream
-  void StopStream();   // aborts the stream if it runs; the callback has then ended
-  void CloseStream();  // stops and closes the stream, if one is open
+  void StopStream();      // aborts the stream if it runs; the callback has then ended
+  void CloseStream();     // stops and closes the stream, if one is open
 
   // Stream-finished callback: true when this side did not stop the stream, i.e. the host
   // ended it (a callback that ends its own stream says so with EndingItself first).
@@ -89,7 +89,7 @@ class PortAudioStream {
   double latency_ = 0;   // seconds, the last stream's latency as PortAudio says
   bool closed_ = false;  // GUI thread: the device, not the stream
 
- private:
+private:
   // The format as PortAudio takes it, and a working session.
   static DeviceResult Check(const std::shared_ptr<PortAudioSession>& session,
                             const WAVEFORMATEX& wave, PortAudioFormat& format);

@@ -21,7 +21,7 @@
 enum class SimRefusal : std::uint8_t { NextCallOnly, UntilCleared };
 
 class SimControl final : public SimHooks {
- public:
+public:
   // Counts the call; returns the refusal due for it, if any, and spends a one-shot one.
   DeviceResult Enter(SimCall call) override;
   DeviceResult GoneRefusal() const override;  // kLost while gone, otherwise Ok
@@ -53,7 +53,7 @@ class SimControl final : public SimHooks {
   void LoseAll();
   void SetGone(bool gone);
 
- private:
+private:
   struct Refusal {
     bool active = false;
     SimRefusal how = SimRefusal::UntilCleared;

@@ -16,15 +16,14 @@
 #include "audio/SimulatedDevices.h"
 
 class SimTestDevices final : public SimulatedDevices {
- public:
+public:
   explicit SimTestDevices(SimClockMode mode = SimClockMode::Virtual,
                           std::string description = kDefaultDescription);
 
   // --- controls ---
   // From now on `call` fails with `code` (0 becomes -1) and `text`, changing nothing:
   // for its next occurrence only, or until ClearRefusal.
-  void Refuse(SimCall call, int code, std::string text,
-              SimRefusal how = SimRefusal::UntilCleared);
+  void Refuse(SimCall call, int code, std::string text, SimRefusal how = SimRefusal::UntilCleared);
   void ClearRefusal(SimCall call);
   // Capture signal for the devices open now and later; empty means silence.
   void SetInputSignal(SimSignal signal);
@@ -50,9 +49,8 @@ class SimTestDevices final : public SimulatedDevices {
   SimulatedWaveOut* LiveOut() const;
   SimulatedWaveIn* LiveIn() const;
 
- private:
-  SimTestDevices(SimClockMode mode, std::string description,
-                 std::shared_ptr<SimControl> control);
+private:
+  SimTestDevices(SimClockMode mode, std::string description, std::shared_ptr<SimControl> control);
 
   std::shared_ptr<SimControl> control_;
 };
