@@ -20,8 +20,7 @@ PortAudioInDevice::PortAudioInDevice(std::shared_ptr<PortAudioSession> session,
     : PortAudioStream(std::move(session), format, sink, Direction::Input, device) {}
 
 DeviceResult PortAudioInDevice::Begin() {
-  return OpenStream(&Callback, &StreamFinished, this,
-                    StreamBuffering::For(format_.rate, PlaybackUse::Sound));
+  return OpenStream(&Callback, &StreamFinished, this, StreamBuffering::ForCapture(format_.rate));
 }
 
 // Audio thread, as the stream ends: unless this side stopped it, the host did (the sound

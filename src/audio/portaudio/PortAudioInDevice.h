@@ -4,7 +4,7 @@
 // dwBytesRecorded set and WHDR_DONE, and is posted with PostInputData. Frames that arrive
 // while no buffer waits are lost, as on any capture device.
 //
-// The stream's buffers are long (StreamBuffering's kSoundPeriod): the capture buffers are
+// The stream's buffers are long (StreamBuffering's kCapturePeriod): the capture buffers are
 // longer still, and a full one is handed over at most one stream buffer late.
 //
 // Threads: every device call is made on the GUI thread. The stream callback runs on

@@ -5,13 +5,22 @@
 
 #include "audio/portaudio/PortAudioSession.h"
 
-StreamBuffering StreamBuffering::For(double rate, PlaybackUse use) {
-  const double period = use == PlaybackUse::Note ? kNotePeriod : kSoundPeriod;
+namespace {
+StreamBuffering WithPeriod(double rate, double period) {
   StreamBuffering b;
   b.framesPerBuffer = std::max(1ul, static_cast<unsigned long>(rate * period));
   // Two buffers: one plays while the next is filled.
   b.latency = 2.0 * static_cast<double>(b.framesPerBuffer) / rate;
   return b;
+}
+}  // namespace
+
+StreamBuffering StreamBuffering::For(double rate, PlaybackUse use) {
+  return WithPeriod(rate, use == PlaybackUse::Note ? kNotePeriod : kSoundPeriod);
+}
+
+StreamBuffering StreamBuffering::ForCapture(double rate) {
+  return WithPeriod(rate, kCapturePeriod);
 }
 
 PortAudioStream::PortAudioStream(std::shared_ptr<PortAudioSession> session,

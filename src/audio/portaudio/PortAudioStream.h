@@ -29,9 +29,14 @@ struct StreamBuffering {
   unsigned long framesPerBuffer = 0;
   double latency = 0;
 
-  static constexpr double kSoundPeriod = 0.1;   // seconds: held sounds and capture
-  static constexpr double kNotePeriod = 0.005;  // seconds: the mixer's notes
+  // Seconds. A held sound is queued whole and its start is primed from the callback, so a
+  // long period costs only the end notice's delay (at most one period after the last frame
+  // is heard). Capture stays shorter: its buffers feed the live views.
+  static constexpr double kSoundPeriod = 0.25;   // playing a held sound
+  static constexpr double kCapturePeriod = 0.1;  // recording
+  static constexpr double kNotePeriod = 0.005;   // the mixer's notes
   static StreamBuffering For(double rate, PlaybackUse use);
+  static StreamBuffering ForCapture(double rate);
 };
 
 class PortAudioStream {
